@@ -1,0 +1,200 @@
+// The range dialog's procedure. Each bound has a checkbox that switches it on,
+// an edit box with its value, and a spin that steps the value by 0.1. The
+// edit box and the spin are coupled both ways: typing moves the spin, a spin
+// step rewrites the text, and g_ignoreNextEditUpdate stops the rewrite from
+// echoing back into the spin. The record is filled from the texts on OK.
+#include "dialog/range_dialog.h"
+
+#include <commctrl.h>
+#include <stdint.h>
+
+#include "dialog/number_text.h"
+#include "dialog/resource_ids.h"
+#include "dialog/spin_encoding.h"
+#include "plugin/plugin_module.h"
+#include "selection/range_selection.h"
+
+// The open dialog's record (one dialog at a time: it is modal).
+static RangeParam *g_rangeParam;
+// Set just before the spin-to-edit path writes a text; the EN_UPDATE that the
+// write raises clears it instead of moving the spin.
+static bool g_ignoreNextEditUpdate;
+
+enum { STRING_BUFFER = 128 };
+
+// The six bounds, in the order in which the dialog initialises and reads them.
+struct BoundControls {
+    int check;
+    int edit;
+    int spin;
+    AxisRange RangeParam::*axis;
+    bool AxisRange::*use;
+    float AxisRange::*value;
+};
+
+static const BoundControls kBounds[] = {
+    {IDC_MIN_X_CHECK, IDC_MIN_X_EDIT, IDC_MIN_X_SPIN, &RangeParam::x, &AxisRange::useMin, &AxisRange::min},
+    {IDC_MIN_Y_CHECK, IDC_MIN_Y_EDIT, IDC_MIN_Y_SPIN, &RangeParam::y, &AxisRange::useMin, &AxisRange::min},
+    {IDC_MIN_Z_CHECK, IDC_MIN_Z_EDIT, IDC_MIN_Z_SPIN, &RangeParam::z, &AxisRange::useMin, &AxisRange::min},
+    {IDC_MAX_X_CHECK, IDC_MAX_X_EDIT, IDC_MAX_X_SPIN, &RangeParam::x, &AxisRange::useMax, &AxisRange::max},
+    {IDC_MAX_Y_CHECK, IDC_MAX_Y_EDIT, IDC_MAX_Y_SPIN, &RangeParam::y, &AxisRange::useMax, &AxisRange::max},
+    {IDC_MAX_Z_CHECK, IDC_MAX_Z_EDIT, IDC_MAX_Z_SPIN, &RangeParam::z, &AxisRange::useMax, &AxisRange::max},
+};
+
+void RegisterSpinControlClass(void)
+{
+    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_UPDOWN_CLASS};
+    InitCommonControlsEx(&classes);  // failure shows as a dialog that does not open
+}
+
+static int ControlId(HWND control) { return static_cast<int>(GetWindowLongA(control, GWL_ID)); }
+
+// Spin or checkbox to its bound's edit box; null for any other control.
+static HWND EditForControl(HWND dialog, HWND control)
+{
+    const int id = ControlId(control);
+    for (const BoundControls &b : kBounds)
+        if (id == b.spin || id == b.check) return GetDlgItem(dialog, b.edit);
+    return nullptr;
+}
+
+// Edit box or checkbox to its bound's spin; null for any other control.
+static HWND SpinForControl(HWND dialog, HWND control)
+{
+    const int id = ControlId(control);
+    for (const BoundControls &b : kBounds)
+        if (id == b.edit || id == b.check) return GetDlgItem(dialog, b.spin);
+    return nullptr;
+}
+
+static bool IsBoundCheckbox(int id)
+{
+    for (const BoundControls &b : kBounds)
+        if (id == b.check) return true;
+    return false;
+}
+
+// The edit box's value; only the first EDIT_TEXT_BUFFER - 1 bytes count.
+static double ReadEditValue(HWND dialog, int id)
+{
+    char text[EDIT_TEXT_BUFFER] = "";
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    return ScanNumber(text);
+}
+
+static void WriteEditValue(HWND dialog, int id, float value)
+{
+    char text[EDIT_TEXT_BUFFER];
+    FormatFixed2(value, text, sizeof text);
+    SetDlgItemTextA(dialog, id, text);  // raises EN_UPDATE before it returns
+}
+
+static LRESULT SendToControl(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return SendMessageA(GetDlgItem(dialog, id), message, wParam, lParam);
+}
+
+static INT_PTR OnInitDialog(HWND dialog, LPARAM param)
+{
+    RegisterSpinControlClass();
+    g_rangeParam = reinterpret_cast<RangeParam *>(param);
+    if (g_rangeParam) InitRangeParam(*g_rangeParam);  // OK overwrites every field
+
+    for (const BoundControls &b : kBounds)
+        SendToControl(dialog, b.spin, UDM_SETRANGE32, 0 /* lower end */, SPIN_MAX_POS);
+    // Each write's EN_UPDATE puts the spin at the position of 0.0.
+    for (const BoundControls &b : kBounds)
+        WriteEditValue(dialog, b.edit, 0.0f);
+
+    // Only the X upper bound starts switched on.
+    SendToControl(dialog, IDC_MAX_X_CHECK, BM_SETCHECK, BST_CHECKED, 0);
+    EnableWindow(GetDlgItem(dialog, IDC_MAX_X_EDIT), TRUE);
+
+    static const int modeStrings[] = {IDS_MODE_SELECT, IDS_MODE_DESELECT, IDS_MODE_INVERT,
+                                      IDS_MODE_RANDOM};
+    for (int id : modeStrings) {
+        char text[STRING_BUFFER] = "";
+        LoadStringA(g_hInstance, id, text, sizeof text);
+        SendToControl(dialog, IDC_MODE_COMBO, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    }
+    SendToControl(dialog, IDC_MODE_COMBO, CB_SETCURSEL, Select, 0);
+    return TRUE;  // the platform focuses the first tab stop
+}
+
+static void FillRecord(HWND dialog, RangeParam &param)
+{
+    for (const BoundControls &b : kBounds)
+        param.*b.axis.*b.use = SendToControl(dialog, b.check, BM_GETCHECK, 0, 0) != 0;
+    // Every edit box is read, switched on or not; the double is rounded to
+    // the nearest float.
+    for (const BoundControls &b : kBounds)
+        param.*b.axis.*b.value = static_cast<float>(ReadEditValue(dialog, b.edit));
+    param.mode = static_cast<int32_t>(SendToControl(dialog, IDC_MODE_COMBO, CB_GETCURSEL, 0, 0));
+}
+
+// Typed text moves the spin; the text itself stays as it is.
+static INT_PTR OnEditUpdate(HWND dialog, int id, HWND edit)
+{
+    if (g_ignoreNextEditUpdate) {  // the spin's own write
+        g_ignoreNextEditUpdate = false;
+        return FALSE;
+    }
+    HWND spin = SpinForControl(dialog, edit);
+    if (!spin) return FALSE;
+    const int32_t position = SpinPositionForValue(ReadEditValue(dialog, id));
+    SendMessageA(spin, UDM_SETPOS32, 0, position);
+    return TRUE;
+}
+
+static INT_PTR OnCommand(HWND dialog, int id, HWND control, UINT code)
+{
+    if (IsBoundCheckbox(id)) {
+        if (control) {
+            const LRESULT checked = SendMessageA(control, BM_GETCHECK, 0, 0);
+            HWND edit = EditForControl(dialog, control);
+            if (edit) EnableWindow(edit, checked != 0);
+        }
+        return TRUE;
+    }
+    if (id == IDOK) {
+        if (g_rangeParam) FillRecord(dialog, *g_rangeParam);
+        EndDialog(dialog, IDOK);
+        return TRUE;
+    }
+    if (id == IDCANCEL) {
+        EndDialog(dialog, IDCANCEL);
+        return TRUE;
+    }
+    if (code == EN_UPDATE) return OnEditUpdate(dialog, id, control);
+    return FALSE;
+}
+
+// A spin step rewrites its edit box from the spin's position.
+static INT_PTR OnSpinScroll(HWND dialog, HWND spin)
+{
+    HWND edit = EditForControl(dialog, spin);
+    if (!edit) return FALSE;
+    int lower = 0, upper = 0;
+    SendMessageA(spin, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&lower),
+                 reinterpret_cast<LPARAM>(&upper));
+    if (upper != SPIN_MAX_POS) return TRUE;  // not one of this dialog's spins
+
+    g_ignoreNextEditUpdate = true;
+    const int32_t position = static_cast<int32_t>(SendMessageA(spin, UDM_GETPOS32, 0, 0));
+    WriteEditValue(dialog, ControlId(edit), SpinValueForPosition(position));
+    return TRUE;
+}
+
+INT_PTR CALLBACK RangeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog(dialog, lParam);
+    case WM_COMMAND:
+        return OnCommand(dialog, LOWORD(wParam), reinterpret_cast<HWND>(lParam), HIWORD(wParam));
+    case WM_VSCROLL:
+        return OnSpinScroll(dialog, reinterpret_cast<HWND>(lParam));
+    default:
+        return FALSE;
+    }
+}

@@ -1,0 +1,54 @@
+// Drives the plug-in's modal dialog from inside the host process, as a user
+// would, one step per tick of a thread timer: a WH_CBT hook notices the
+// dialog being activated and starts the script. Deterministic: every step
+// runs on the dialog's own thread, between two turns of its message loop.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+enum class DriverAction {
+    SpinUp,       // a mouse click on the up arrow of spin `id`
+    SpinDown,     // a mouse click on the down arrow of spin `id`
+    Type,         // select all of edit `id` and type `text` key by key
+    SetText,      // SetDlgItemTextA(id, text)
+    Click,        // a click on button or checkbox `id` (BM_CLICK)
+    ChooseMode,   // choose entry `value` of the operation list, as the user would
+    Key,          // key `value` (a virtual-key code) pressed and released on the focus
+    CloseBox,     // the close box in the title bar
+    Inspect,      // calls the inspector with `value` as its tag
+    Snapshot,     // saves the dialog as a 24-bit BMP at `text`
+    Pause,        // waits `value` milliseconds before the next step
+};
+
+struct DriverStep {
+    DriverAction action;
+    int id = 0;
+    int value = 0;
+    std::string text;
+};
+
+typedef void (*DialogInspector)(HWND dialog, int tag);
+
+// Arms the driver for the next dialog that opens on this thread. Steps run
+// every `tickMs`; when the script ends with the dialog still open the driver
+// cancels it after a grace period, so a wrong script never hangs a run.
+void ArmDialogDriver(const std::vector<DriverStep> &steps, DialogInspector inspector = nullptr,
+                     UINT tickMs = 20);
+// Unhooks; safe to call when nothing is armed.
+void DisarmDialogDriver();
+// The dialog the driver saw, and whether it left it open at the end of the script.
+HWND DrivenDialog();
+bool DriverTimedOut();
+
+// Parses a script such as "check 1009; type 1001 -0.25; up 1012; mode 2; ok".
+// Words: up/down ID, type ID TEXT, set ID TEXT, click ID, check ID (= click),
+// mode N, ok, cancel, escape, enter, close, pause MS, snapshot PATH.
+// Returns false with a message in error on an unknown word.
+bool ParseDriverScript(const char *script, std::vector<DriverStep> &steps, std::string &error);
+
+// A one-line account of the dialog's controls: each bound's switch and text,
+// and the chosen operation (Shift-JIS as the list holds it).
+std::string DescribeDialog(HWND dialog);

@@ -1,0 +1,26 @@
+// The host's menu command: ask for the range, then walk the current object.
+#include <windows.h>
+
+#include "dialog/range_dialog.h"
+#include "dialog/resource_ids.h"
+#include "plugin/plugin_exports.h"
+#include "plugin/plugin_module.h"
+#include "selection/range_selection.h"
+
+int32_t __cdecl MQModifyObject(int32_t index, HostDocument doc)
+{
+    if (index != 0) return 0;
+    // A host that runs the command without a successful MQInit would have the
+    // plug-in call through null slots.
+    if (!HostCallsBound(g_host)) return 0;
+
+    RangeParam param;  // the dialog initialises it and fills it on OK
+    HWND owner = static_cast<HWND>(g_host.MQ_GetWindowHandle());
+
+    // The template's spins need their class before the dialog is created.
+    RegisterSpinControlClass();
+    const INT_PTR result = DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_RANGE), owner,
+                                           RangeDialogProc, reinterpret_cast<LPARAM>(&param));
+    if (result != IDOK) return 0;  // Cancel, Escape, the close box, or no dialog
+    return ApplyRangeSelection(doc, param);
+}

@@ -1,0 +1,48 @@
+// The module start-up hook, the identity queries and the host binding.
+#include <windows.h>
+
+#include "plugin/host_api.h"
+#include "plugin/identity.h"
+#include "plugin/plugin_exports.h"
+#include "plugin/plugin_module.h"
+
+HINSTANCE g_hInstance;
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD /*reason*/, LPVOID /*reserved*/)
+{
+    // Whatever the notification: keep the handle, never fail the load.
+    g_hInstance = instance;
+    return TRUE;
+}
+
+uint32_t __cdecl MQCheckVersion(uint32_t /*hostVersion*/) { return PLUGIN_INTERFACE_VERSION; }
+
+void __cdecl MQGetPlugInID(uint32_t *product, uint32_t *id)
+{
+    *product = PLUGIN_PRODUCT_ID;
+    *id = PLUGIN_ID;
+}
+
+const char *__cdecl MQGetPlugInName(void) { return g_pluginName; }
+
+int32_t __cdecl MQGetPlugInType(void) { return PLUGIN_TYPE_COMMAND; }
+
+const char *__cdecl MQEnumString(int32_t index) { return index == 0 ? g_commandText : nullptr; }
+
+static HostProc LookUpExport(void *module, const char *name)
+{
+    // FARPROC and HostProc are both plain code addresses.
+    return reinterpret_cast<HostProc>(
+        reinterpret_cast<void *>(GetProcAddress(static_cast<HMODULE>(module), name)));
+}
+
+int32_t __cdecl MQInit(const char *hostExecutable)
+{
+    HMODULE host = LoadLibraryA(hostExecutable);
+    if (!host) return 0;
+    const int bound = BindHostFunctions(g_host, LookUpExport, host);
+    // The host names its own running executable, which stays loaded after
+    // this reference is released, and so do the addresses taken from it.
+    FreeLibrary(host);
+    return bound;
+}

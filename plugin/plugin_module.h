@@ -1,0 +1,7 @@
+// The module's own instance handle: where the dialog template and the string
+// table are loaded from. Saved by DllMain on every notification.
+#pragma once
+
+#include <windows.h>
+
+extern HINSTANCE g_hInstance;

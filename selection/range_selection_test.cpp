@@ -1,0 +1,427 @@
+// The vertex walk against a fake host: which host calls it makes, in which
+// order and with which arguments, and what the selection ends up as.
+#include <gtest/gtest.h>
+#include <math.h>
+#include <stdlib.h>
+
+#include <limits>
+#include <new>
+
+#include "selection/fake_host.h"
+#include "selection/range_selection.h"
+
+namespace {
+
+const float NaN = std::numeric_limits<float>::quiet_NaN();
+const float Inf = std::numeric_limits<float>::infinity();
+
+// Heap traffic through every form of operator new, counted while armed; the
+// walk's one buffer can also be refused, as an exhausted heap would.
+struct HeapCount {
+    bool armed = false;
+    bool refuse = false;
+    int allocations = 0;
+    int releases = 0;
+    size_t lastSize = 0;
+} g_heap;
+
+void *Allocate(size_t size)
+{
+    if (g_heap.armed) {
+        ++g_heap.allocations;
+        g_heap.lastSize = size;
+        if (g_heap.refuse) return nullptr;
+    }
+    return malloc(size ? size : 1);
+}
+
+void Release(void *p)
+{
+    if (g_heap.armed && p) ++g_heap.releases;
+    free(p);
+}
+
+uint32_t g_seed = 1;
+int g_seedCalls = 0;
+uint32_t FixedSeed()
+{
+    ++g_seedCalls;
+    return g_seed;
+}
+
+class Walk : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        InstallFakeHost(host);
+        InitRangeParam(param);
+        g_seedCalls = 0;
+    }
+    void TearDown() override { RemoveFakeHost(); }
+
+    int Run() { return ApplyRangeSelectionSeeded(host.doc, param, FixedSeed); }
+
+    LoggedCall Call(HostCall c, VertexIndex v = -1) const
+    {
+        const bool selection = c == HostCall::IsSelect || c == HostCall::AddSelect ||
+                               c == HostCall::DeleteSelect;
+        if (selection) return {c, host.doc, host.currentIndex, v};
+        if (c == HostCall::GetCurrentObjectIndex) return {c, host.doc, -1, -1};
+        if (c == HostCall::GetObject) return {c, host.doc, host.currentIndex, -1};
+        return {c, nullptr, -1, -1};
+    }
+
+    // The four calls that open every walk over an existing object.
+    std::vector<LoggedCall> Opening() const
+    {
+        return {Call(HostCall::GetCurrentObjectIndex), Call(HostCall::GetObject),
+                Call(HostCall::GetVertexCount), Call(HostCall::GetVertexArray)};
+    }
+
+    void ExpectLog(const std::vector<LoggedCall> &expected)
+    {
+        const size_t n = std::max(expected.size(), host.log.size());
+        for (size_t i = 0; i < n; ++i) {
+            const std::string want = i < expected.size() ? Describe(expected[i]) : "(no call)";
+            const std::string got = i < host.log.size() ? Describe(host.log[i]) : "(no call)";
+            const bool docOk = i >= expected.size() || i >= host.log.size() ||
+                               expected[i].doc == host.log[i].doc;
+            EXPECT_TRUE(want == got && docOk) << "host call " << i << ": expected " << want
+                                              << ", got " << got;
+        }
+        EXPECT_FALSE(host.wrongCall) << "a selection call named another document or object";
+    }
+
+    FakeHost host;
+    RangeParam param;
+};
+
+// Vertices along X at -2, -1, 0, 1, 2 (y = z = 0).
+std::vector<Point3f> Row() { return {{-2, 0, 0}, {-1, 0, 0}, {0, 0, 0}, {1, 0, 0}, {2, 0, 0}}; }
+
+}  // namespace
+
+void *operator new(size_t size) { return Allocate(size); }
+void *operator new[](size_t size) { return Allocate(size); }
+void *operator new(size_t size, const std::nothrow_t &) noexcept { return Allocate(size); }
+void *operator new[](size_t size, const std::nothrow_t &) noexcept { return Allocate(size); }
+void operator delete(void *p) noexcept { Release(p); }
+void operator delete[](void *p) noexcept { Release(p); }
+void operator delete(void *p, size_t) noexcept { Release(p); }
+void operator delete[](void *p, size_t) noexcept { Release(p); }
+
+TEST(RangeParam, InitialState)
+{
+    RangeParam p;
+    memset(&p, 0x5A, sizeof p);
+    InitRangeParam(p);
+    for (const AxisRange *a : {&p.x, &p.y, &p.z}) {
+        EXPECT_EQ(a->min, 0.0f);
+        EXPECT_EQ(a->max, 1.0f);
+        EXPECT_FALSE(a->useMin);
+        EXPECT_FALSE(a->useMax);
+    }
+    EXPECT_EQ(p.mode, Select);
+}
+
+// One axis at a time: the bounds in force, a coordinate, inside or not.
+TEST(RangeParam, BoxTestTable)
+{
+    struct Row {
+        bool useMin;
+        float min;
+        bool useMax;
+        float max;
+        float coordinate;
+        bool inside;
+        const char *why;
+    };
+    const Row rows[] = {
+        {false, 0, false, 0, 5, true, "no bound in force"},
+        {false, NaN, false, NaN, 5, true, "bounds switched off are ignored, NaN included"},
+        {false, 0, false, 0, NaN, true, "NaN passes an axis without bounds"},
+        {true, 0, false, 0, 0, false, "equal to the lower bound is outside"},
+        {false, 0, true, 0, 0, false, "equal to the upper bound is outside"},
+        {true, 0, false, 0, -0.0f, false, "-0.0 equals a lower bound of 0.0"},
+        {false, 0, true, -0.0f, 0.0f, false, "0.0 equals an upper bound of -0.0"},
+        {true, 0, false, 0, 1e-45f, true, "the smallest float above 0 is inside"},
+        {false, 0, true, 0.1f, 0.1f, false, "0.1 typed and 0.1 stored are the same float"},
+        {false, 0, true, 0.1f, nextafterf(0.1f, 0), true, "just below the upper bound"},
+        {true, 0.1f, false, 0, nextafterf(0.1f, 1), true, "just above the lower bound"},
+        {true, -1, true, 1, 0.5f, true, "inside a slab"},
+        {true, 1, true, -1, 0, false, "min above max: empty, not swapped"},
+        {true, 1, true, 1, 1, false, "min equal to max: empty"},
+        {true, 0, false, 0, 1e30f, true, "half-open upwards"},
+        {false, 0, true, Inf, 3e38f, true, "+inf upper bound passes finite coordinates"},
+        {false, 0, true, Inf, Inf, false, "+inf upper bound fails +inf"},
+        {true, -Inf, false, 0, -Inf, false, "-inf lower bound fails -inf"},
+        {true, 0, false, 0, NaN, false, "NaN fails a lower bound"},
+        {false, 0, true, 0, NaN, false, "NaN fails an upper bound"},
+        {true, NaN, false, 0, 1, false, "a NaN bound in force fails everything"},
+    };
+    for (const Row &r : rows) {
+        for (int axis = 0; axis < 3; ++axis) {
+            RangeParam p;
+            InitRangeParam(p);
+            AxisRange *a[] = {&p.x, &p.y, &p.z};
+            *a[axis] = {r.min, r.max, r.useMin, r.useMax};
+            Point3f point = {7, 7, 7};
+            (&point.x)[axis] = r.coordinate;
+            EXPECT_EQ(InsideRange(p, point), r.inside) << r.why << " (axis " << axis << ")";
+        }
+    }
+}
+
+TEST(RangeParam, AnyByteButZeroSwitchesABoundOn)
+{
+    RangeParam p;
+    InitRangeParam(p);
+    const unsigned char two = 2;
+    memcpy(&p.x.useMax, &two, 1);  // a flag written by someone other than the dialog
+    p.x.max = 0;
+    EXPECT_FALSE(InsideRange(p, {1, 0, 0}));
+    EXPECT_TRUE(InsideRange(p, {-1, 0, 0}));
+}
+
+TEST_F(Walk, NoCurrentObjectDoesNothing)
+{
+    SetPoints(host, Row());
+    host.currentIndex = -1;
+    g_heap = {true};
+    EXPECT_EQ(Run(), 0);
+    g_heap.armed = false;
+    ExpectLog({Call(HostCall::GetCurrentObjectIndex)});
+    EXPECT_EQ(g_heap.allocations, 0);
+    EXPECT_EQ(g_seedCalls, 0);
+}
+
+TEST_F(Walk, NullObjectDoesNothing)
+{
+    SetPoints(host, Row());
+    host.objectExists = false;
+    EXPECT_EQ(Run(), 0);
+    ExpectLog({Call(HostCall::GetCurrentObjectIndex), Call(HostCall::GetObject)});
+    EXPECT_EQ(g_seedCalls, 0);
+}
+
+TEST_F(Walk, SelectPassesObjectIndexAndVertexIndex)
+{
+    SetPoints(host, Row());
+    host.currentIndex = 7;
+    param.x.useMax = true;  // x < 0.5
+    param.x.max = 0.5f;
+    EXPECT_EQ(Run(), 1);
+    std::vector<LoggedCall> expected = Opening();
+    for (VertexIndex v : {0, 1, 2}) expected.push_back(Call(HostCall::AddSelect, v));
+    ExpectLog(expected);
+    EXPECT_EQ(g_seedCalls, 1);
+}
+
+TEST_F(Walk, EmptyObjectRunsAndSeeds)
+{
+    SetPoints(host, {});
+    EXPECT_EQ(Run(), 1);
+    ExpectLog(Opening());
+    EXPECT_EQ(g_seedCalls, 1) << "seeded once per run, even without vertices";
+}
+
+TEST_F(Walk, NegativeVertexCountIsNoVertices)
+{
+    SetPoints(host, Row());
+    host.overrideCount = true;
+    for (int32_t count : {-1, -12, std::numeric_limits<int32_t>::min()}) {
+        host.log.clear();
+        host.reportedCount = count;
+        g_heap = {true};
+        EXPECT_EQ(Run(), 1) << count;
+        g_heap.armed = false;
+        ExpectLog(Opening());
+        EXPECT_EQ(g_heap.allocations, 1);
+        EXPECT_EQ(g_heap.lastSize, sizeof(Point3f)) << "room for count + 1 = 1 point";
+    }
+}
+
+TEST_F(Walk, OneBufferOfCountPlusOnePointsFreedBeforeReturn)
+{
+    SetPoints(host, Row());
+    host.logCalls = false;
+    param.mode = Invert;
+    g_heap = {true};
+    EXPECT_EQ(Run(), 1);
+    g_heap.armed = false;
+    EXPECT_EQ(g_heap.allocations, 1);
+    EXPECT_EQ(g_heap.releases, 1);
+    EXPECT_EQ(g_heap.lastSize, 6 * sizeof(Point3f));
+}
+
+TEST_F(Walk, RefusedBufferReadsNothingAndReportsNothingDone)
+{
+    SetPoints(host, Row());
+    g_heap = {true, true};
+    EXPECT_EQ(Run(), 0);
+    g_heap = {};
+    ExpectLog({Call(HostCall::GetCurrentObjectIndex), Call(HostCall::GetObject),
+               Call(HostCall::GetVertexCount)});
+}
+
+TEST_F(Walk, HugeCountNeverWrapsIntoAShortBuffer)
+{
+    // Whatever the size of size_t, INT32_MAX + 1 points either get their full
+    // room or nothing: the request is never a wrapped, small number of bytes.
+    SetPoints(host, Row());
+    host.overrideCount = true;
+    host.reportedCount = std::numeric_limits<int32_t>::max();
+    g_heap = {true, true};  // refuse, so that the walk cannot go on either way
+    EXPECT_EQ(Run(), 0);
+    g_heap.armed = false;
+    if (g_heap.allocations) {
+        EXPECT_EQ(g_heap.lastSize, (static_cast<size_t>(INT32_MAX) + 1) * sizeof(Point3f));
+    }
+    for (const LoggedCall &c : host.log) EXPECT_NE(c.call, HostCall::GetVertexArray);
+}
+
+TEST_F(Walk, DeselectRemovesInsideOnly)
+{
+    SetPoints(host, Row());
+    host.selected.assign(5, true);
+    param.mode = Deselect;
+    param.x = {-1.5f, 1.5f, true, true};
+    EXPECT_EQ(Run(), 1);
+    std::vector<LoggedCall> expected = Opening();
+    for (VertexIndex v : {1, 2, 3}) expected.push_back(Call(HostCall::DeleteSelect, v));
+    ExpectLog(expected);
+    EXPECT_EQ(host.selected, (std::vector<bool>{true, false, false, false, true}));
+}
+
+TEST_F(Walk, InvertAsksThenFlipsAndTwiceRestores)
+{
+    SetPoints(host, Row());
+    host.selected = {true, true, false, true, false};
+    param.mode = Invert;
+    param.x = {-1.5f, 0, true, false};  // x > -1.5: vertices 1 to 4
+    EXPECT_EQ(Run(), 1);
+    std::vector<LoggedCall> expected = Opening();
+    const bool before[] = {true, true, false, true, false};
+    for (VertexIndex v = 1; v < 5; ++v) {
+        expected.push_back(Call(HostCall::IsSelect, v));
+        expected.push_back(Call(before[v] ? HostCall::DeleteSelect : HostCall::AddSelect, v));
+    }
+    ExpectLog(expected);
+    EXPECT_EQ(host.selected, (std::vector<bool>{true, false, true, false, true}));
+    EXPECT_EQ(Run(), 1);
+    EXPECT_EQ(host.selected, (std::vector<bool>{true, true, false, true, false}));
+}
+
+TEST_F(Walk, NoBoundAppliesToEveryVertex)
+{
+    SetPoints(host, Row());
+    host.selected = {true, false, true, false, false};
+    param.mode = Invert;
+    Run();
+    EXPECT_EQ(host.selected, (std::vector<bool>{false, true, false, true, true}));
+    param.mode = Select;
+    Run();
+    EXPECT_EQ(SelectedCount(host), 5);
+}
+
+TEST_F(Walk, OtherModesChangeNothingButStillRun)
+{
+    for (int32_t mode : {-1, 4, 1000, std::numeric_limits<int32_t>::min()}) {
+        SetPoints(host, Row());
+        host.log.clear();
+        param.mode = mode;
+        EXPECT_EQ(Run(), 1) << mode;
+        ExpectLog(Opening());
+    }
+}
+
+TEST_F(Walk, BoundsOnAllThreeAxes)
+{
+    SetPoints(host, {{0, 0, 0}, {0, 2, 0}, {0, 0, 2}, {2, 0, 0}, {0, 0, -2}, {NaN, 0, 0}});
+    param.x = {-1, 1, true, true};
+    param.y = {-1, 1, false, true};
+    param.z = {-1, 1, true, false};
+    Run();
+    EXPECT_EQ(host.selected, (std::vector<bool>{true, false, true, false, false, false}));
+}
+
+// The ISO C example generator seeded with 1 draws 16838, 5758, 10113, 17515,
+// 31051, 5627, ...: below 16384 adds, from 16384 on removes.
+TEST_F(Walk, RandomTakesOneDrawPerInsideVertexInOrder)
+{
+    // Vertices 0, 2, 3, 5, 6, 8 are inside (x < 0); 1, 4, 7 outside take no draw.
+    SetPoints(host, {{-1, 0, 0}, {1, 0, 0}, {-1, 0, 0}, {-1, 0, 0}, {1, 0, 0},
+                     {-1, 0, 0}, {-1, 0, 0}, {1, 0, 0}, {-1, 0, 0}});
+    host.selected = {false, true, true, false, true, false, true, false, false};
+    param.mode = Random;
+    param.x.useMax = true;
+    param.x.max = 0;
+    g_seed = 1;
+    EXPECT_EQ(Run(), 1);
+    std::vector<LoggedCall> expected = Opening();
+    const struct {
+        VertexIndex v;
+        HostCall call;
+    } decisions[] = {{0, HostCall::DeleteSelect}, {2, HostCall::AddSelect},
+                     {3, HostCall::AddSelect},    {5, HostCall::DeleteSelect},
+                     {6, HostCall::DeleteSelect}, {8, HostCall::AddSelect}};
+    for (const auto &d : decisions) expected.push_back(Call(d.call, d.v));
+    ExpectLog(expected);
+    EXPECT_EQ(host.selected,
+              (std::vector<bool>{false, true, true, true, true, false, false, false, true}));
+}
+
+TEST_F(Walk, RandomSameSeedSameDecisions)
+{
+    std::vector<Point3f> points(1000, Point3f{0, 0, 0});
+    for (size_t i = 0; i < points.size(); i += 3) points[i].x = 5;  // outside x < 1
+    param.mode = Random;
+    param.x.useMax = true;
+    g_seed = 1733500000;
+    SetPoints(host, points);
+    Run();
+    const std::vector<bool> first = host.selected;
+    SetPoints(host, points);
+    host.selected.assign(points.size(), true);
+    Run();
+    for (size_t i = 0; i < points.size(); ++i)
+        EXPECT_EQ(host.selected[i], i % 3 ? first[i] : true) << "vertex " << i;
+}
+
+TEST_F(Walk, RandomHasEvenOddsWhateverTheStateBefore)
+{
+    const int n = 200000;
+    std::vector<Point3f> points(n, Point3f{0, 0, 0});
+    host.logCalls = false;
+    param.mode = Random;
+    for (uint32_t seed : {1u, 42u, 1733500000u, 0xFFFFFFFFu}) {
+        for (bool before : {false, true}) {
+            SetPoints(host, points);
+            host.selected.assign(n, before);
+            g_seed = seed;
+            Run();
+            const double share = static_cast<double>(SelectedCount(host)) / n;
+            // Four standard deviations of a fair coin over n draws: 0.0045.
+            EXPECT_NEAR(share, 0.5, 0.0045) << "seed " << seed;
+        }
+    }
+}
+
+TEST_F(Walk, UnseededRunsSeedFromTheSecond)
+{
+    // Two runs within the same calendar second decide alike.
+    std::vector<Point3f> points(500, Point3f{0, 0, 0});
+    param.mode = Random;
+    host.logCalls = false;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        const time_t start = time(nullptr);
+        SetPoints(host, points);
+        ApplyRangeSelection(host.doc, param);
+        const std::vector<bool> first = host.selected;
+        SetPoints(host, points);
+        ApplyRangeSelection(host.doc, param);
+        if (time(nullptr) != start) continue;  // crossed a second: try again
+        EXPECT_EQ(host.selected, first);
+        return;
+    }
+}
