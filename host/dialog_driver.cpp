@@ -4,6 +4,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <commctrl.h>
+
 #include "dialog/resource_ids.h"
 
 static std::vector<DriverStep> g_steps;
@@ -113,6 +115,12 @@ static void RunStep(const DriverStep &step)
     case DriverAction::SpinUp:
     case DriverAction::SpinDown:
         ClickSpin(control, step.action == DriverAction::SpinUp);
+        break;
+    case DriverAction::SpinNotice:
+        // What a spin does for a step: set its position, then tell its parent.
+        SendMessageA(control, UDM_SETPOS32, 0, step.value);
+        SendMessageA(g_dialog, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0),
+                     reinterpret_cast<LPARAM>(control));
         break;
     case DriverAction::Type:
         TypeInto(control, step.text);

@@ -12,6 +12,7 @@
 enum class DriverAction {
     SpinUp,       // a mouse click on the up arrow of spin `id`
     SpinDown,     // a mouse click on the down arrow of spin `id`
+    SpinNotice,   // spin `id` moved to `value` and its notice sent, as the spin does
     Type,         // select all of edit `id` and type `text` key by key
     SetText,      // SetDlgItemTextA(id, text)
     Click,        // a click on button or checkbox `id` (BM_CLICK)

@@ -70,14 +70,18 @@ HOST_EXPORT HostObject __stdcall MQDoc_GetObject(HostDocument doc, ObjectIndex i
 HOST_EXPORT int32_t __stdcall MQObj_GetVertexCount(HostObject)
 {
     Log("MQObj_GetVertexCount", nullptr, -1, -1);
-    return static_cast<int32_t>(g_document.points.size());
+    return g_document.overrideCount ? g_document.reportedCount
+                                    : static_cast<int32_t>(g_document.points.size());
 }
 
 HOST_EXPORT int32_t __stdcall MQObj_GetVertexArray(HostObject, Point3f *points)
 {
     Log("MQObj_GetVertexArray", nullptr, -1, -1);
-    if (!g_document.points.empty())
-        memcpy(points, g_document.points.data(), g_document.points.size() * sizeof(Point3f));
+    // As many points as the count reported, and never more than it has.
+    size_t n = g_document.points.size();
+    if (g_document.overrideCount && static_cast<size_t>(g_document.reportedCount) < n)
+        n = g_document.reportedCount < 0 ? 0 : static_cast<size_t>(g_document.reportedCount);
+    if (n) memcpy(points, g_document.points.data(), n * sizeof(Point3f));
     return 1;
 }
 

@@ -25,6 +25,8 @@ struct StandinDocument {
     ObjectIndex currentIndex = 0;  // negative: no current object
     bool objectExists = true;      // MQDoc_GetObject answers null when false
     HostWindow mainWindow = nullptr;
+    bool overrideCount = false;    // report reportedCount as the vertex count
+    int32_t reportedCount = 0;
 };
 
 // The one document, its handle, and the log of calls into the host.

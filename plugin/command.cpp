@@ -11,8 +11,8 @@ int32_t __cdecl MQModifyObject(int32_t index, HostDocument doc)
 {
     if (index != 0) return 0;
     // A host that runs the command without a successful MQInit would have the
-    // plug-in call through null slots.
-    if (!HostCallsBound(g_host)) return 0;
+    // plug-in call through null or stale slots.
+    if (!g_hostBound || !HostCallsBound(g_host)) return 0;
 
     RangeParam param;  // the dialog initialises it and fills it on OK
     HWND owner = static_cast<HWND>(g_host.MQ_GetWindowHandle());

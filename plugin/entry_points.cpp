@@ -7,6 +7,7 @@
 #include "plugin/plugin_module.h"
 
 HINSTANCE g_hInstance;
+bool g_hostBound;
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD /*reason*/, LPVOID /*reserved*/)
 {
@@ -39,8 +40,11 @@ static HostProc LookUpExport(void *module, const char *name)
 int32_t __cdecl MQInit(const char *hostExecutable)
 {
     HMODULE host = LoadLibraryA(hostExecutable);
-    if (!host) return 0;
+    if (!host) return 0;  // the table stays as it was, and so does its state
     const int bound = BindHostFunctions(g_host, LookUpExport, host);
+    // A failed binding leaves the slots before the missing name pointing into
+    // a module that is released below: the command must not use them.
+    g_hostBound = bound != 0;
     // The host names its own running executable, which stays loaded after
     // this reference is released, and so do the addresses taken from it.
     FreeLibrary(host);

@@ -5,3 +5,6 @@
 #include <windows.h>
 
 extern HINSTANCE g_hInstance;
+
+// Whether the last MQInit that found the host's module bound every name.
+extern bool g_hostBound;

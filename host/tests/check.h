@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include <string>
+#include <vector>
 
 struct TestCase {
     const char *name;
@@ -45,6 +46,12 @@ inline std::string Show(unsigned short v) { return Show(static_cast<unsigned lon
 inline std::string Show(short v) { return Show(static_cast<long long>(v)); }
 inline std::string Show(float v) { return Show(static_cast<double>(v)); }
 inline std::string Show(bool v) { return v ? "true" : "false"; }
+inline std::string Show(const std::vector<std::string> &lines)
+{
+    std::string out = "[";
+    for (const std::string &l : lines) out += "\n      " + l;
+    return out + "\n    ]";
+}
 
 #define CHECK(cond)                                                            \
     do {                                                                       \
