@@ -17,7 +17,7 @@
 #include "plugin/plugin_exports.h"
 
 static const char USAGE[] =
-    "usage: host.exe PLUGIN.dll MESH.obj [--script STEPS] [--select-below-y Y]\n"
+    "usage: host.exe PLUGIN.dll MESH.obj [--script STEPS] [--select-below x|y|z VALUE]\n"
     "                [--selection-out FILE] [--quiet]\n"
     "  Runs the plug-in's command 0 over the mesh. Without --script the dialog\n"
     "  waits for the user. STEPS: \"check 1009; type 1001 -0.25; up 1012; mode 2; ok\"\n";
@@ -50,12 +50,17 @@ int main(int argc, char **argv)
         return 2;
     }
     const char *pluginPath = argv[1], *meshPath = argv[2], *script = nullptr, *selectionOut = nullptr;
-    bool quiet = false, selectBelowY = false;
-    float belowY = 0.0f;
+    bool quiet = false;
+    int belowAxis = -1;  // vertices below belowValue on this axis start selected
+    float belowValue = 0.0f;
     for (int i = 3; i < argc; ++i) {
         if (!strcmp(argv[i], "--script") && i + 1 < argc) script = argv[++i];
         else if (!strcmp(argv[i], "--selection-out") && i + 1 < argc) selectionOut = argv[++i];
-        else if (!strcmp(argv[i], "--select-below-y") && i + 1 < argc) selectBelowY = true, belowY = static_cast<float>(atof(argv[++i]));
+        else if (!strcmp(argv[i], "--select-below") && i + 2 < argc && strchr("xyz", argv[i + 1][0]) && argv[i + 1][0]) {
+            belowAxis = argv[i + 1][0] - 'x';
+            belowValue = static_cast<float>(atof(argv[i + 2]));
+            i += 2;
+        }
         else if (!strcmp(argv[i], "--quiet")) quiet = true;
         else {
             fputs(USAGE, stderr);
@@ -69,8 +74,9 @@ int main(int argc, char **argv)
         return 2;
     }
     ResetDocument(points);
-    if (selectBelowY)
-        for (size_t i = 0; i < points.size(); ++i) TheDocument().selected[i] = points[i].y < belowY;
+    if (belowAxis >= 0)
+        for (size_t i = 0; i < points.size(); ++i)
+            TheDocument().selected[i] = (&points[i].x)[belowAxis] < belowValue;
 
     HMODULE plugin = LoadLibraryA(pluginPath);
     if (!plugin) {

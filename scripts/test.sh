@@ -23,16 +23,7 @@ run_preset native
 run_preset native-asan
 run_preset fuzz
 
-# The Wine tests share one virtual display instead of starting one each.
-if [ -z "${DISPLAY:-}" ]; then
-    step "starting a virtual display for Wine"
-    for n in $(seq 90 120); do
-        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { display=":$n"; break; }
-    done
-    Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    trap 'kill $xvfb_pid 2>/dev/null || true' EXIT
-    export DISPLAY=$display
-    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
-fi
-run_preset win32
+# The Wine tests share one virtual display rather than starting one each.
+export -f run_preset step
+export jobs
+"$PWD/scripts/with-display.sh" bash -c 'run_preset win32'
