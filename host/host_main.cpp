@@ -18,7 +18,7 @@
 
 static const char USAGE[] =
     "usage: host.exe PLUGIN.dll MESH.obj [--script STEPS] [--select-below x|y|z VALUE]\n"
-    "                [--selection-out FILE] [--quiet]\n"
+    "                [--selection-out FILE] [--list] [--quiet]\n"
     "  Runs the plug-in's command 0 over the mesh. Without --script the dialog\n"
     "  waits for the user. STEPS: \"check 1009; type 1001 -0.25; up 1012; mode 2; ok\"\n";
 
@@ -50,7 +50,7 @@ int main(int argc, char **argv)
         return 2;
     }
     const char *pluginPath = argv[1], *meshPath = argv[2], *script = nullptr, *selectionOut = nullptr;
-    bool quiet = false;
+    bool quiet = false, list = false;
     int belowAxis = -1;  // vertices below belowValue on this axis start selected
     float belowValue = 0.0f;
     for (int i = 3; i < argc; ++i) {
@@ -62,6 +62,7 @@ int main(int argc, char **argv)
             i += 2;
         }
         else if (!strcmp(argv[i], "--quiet")) quiet = true;
+        else if (!strcmp(argv[i], "--list")) list = true;
         else {
             fputs(USAGE, stderr);
             return 2;
@@ -145,6 +146,12 @@ int main(int argc, char **argv)
            result ? "applied" : "nothing done", static_cast<int>(touched.size()),
            static_cast<int>(points.size()), before, after, result);
 
+    if (list) {
+        printf("selected (%d):", after);
+        for (size_t i = 0; i < points.size(); ++i)
+            if (TheDocument().selected[i]) printf(" %u", static_cast<unsigned>(i));
+        printf("\n");
+    }
     if (selectionOut) {
         FILE *out = fopen(selectionOut, "w");
         if (!out) {

@@ -20,8 +20,8 @@ uint32_t __cdecl MQCheckVersion(uint32_t /*hostVersion*/) { return PLUGIN_INTERF
 
 void __cdecl MQGetPlugInID(uint32_t *product, uint32_t *id)
 {
-    *product = PLUGIN_PRODUCT_ID;
-    *id = PLUGIN_ID;
+    if (product) *product = PLUGIN_PRODUCT_ID;
+    if (id) *id = PLUGIN_ID;
 }
 
 const char *__cdecl MQGetPlugInName(void) { return g_pluginName; }

@@ -69,9 +69,11 @@ static LONG WINAPI OnCrash(EXCEPTION_POINTERS *info)
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
+// Cases named crashcheck_* crash on purpose, to show that a crash ends the
+// run with a message; they run only when asked for by name.
 static bool Selected(const char *name, int argc, char **argv)
 {
-    if (argc <= 1) return true;
+    if (argc <= 1) return strncmp(name, "crashcheck_", 11) != 0;
     for (int i = 1; i < argc; ++i)
         if (strncmp(name, argv[i], strlen(argv[i])) == 0) return true;
     return false;

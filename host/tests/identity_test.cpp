@@ -27,6 +27,24 @@ TEST_CASE(identity_ids_written_and_nothing_else)
     CHECK_EQ(ids[3], 0xDDDDDDDDu);
 }
 
+TEST_CASE(identity_ids_tolerate_null_pointers)
+{
+    uint32_t id = 0;
+    Plugin().getPlugInId(nullptr, &id);
+    CHECK_EQ(id, 0x125F0001u);
+    uint32_t product = 0;
+    Plugin().getPlugInId(&product, nullptr);
+    CHECK_EQ(product, 0xDEAD1200u);
+}
+
+// A crash ends the whole run at once, naming the test case it happened in;
+// CTest expects that message from this case.
+TEST_CASE(crashcheck_access_violation)
+{
+    volatile int *nowhere = nullptr;
+    *nowhere = 1;
+}
+
 TEST_CASE(identity_type_is_command)
 {
     CHECK_EQ(Plugin().getPlugInType(), 4);
