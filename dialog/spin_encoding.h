@@ -20,5 +20,6 @@ constexpr float SPIN_STEP = 0.1f;
 int32_t SpinPositionForValue(double value);
 
 // The value a position shows: (p - SPIN_ZERO_POS) as an exact float, times
-// SPIN_STEP, rounded to single precision.
+// SPIN_STEP, rounded to single precision. The difference wraps like 32-bit
+// arithmetic for positions far below the range.
 float SpinValueForPosition(int32_t position);
