@@ -1,7 +1,10 @@
 #include "selection/range_selection.h"
 
 #include <new>
+#include <string.h>
 #include <time.h>
+
+#include <utility>
 
 void InitRangeParam(RangeParam &param)
 {
@@ -12,16 +15,42 @@ void InitRangeParam(RangeParam &param)
     param.mode = Select;
 }
 
-bool InsideRange(const RangeParam &param, const Point3f &p)
+// bit when the flag's byte is not zero, whatever non-zero value it holds.
+static unsigned IfInForce(const bool &flag, unsigned bit)
+{
+    unsigned char byte;
+    memcpy(&byte, &flag, 1);
+    return byte ? bit : 0u;
+}
+
+// One bit per bound in force, in the order the box test takes them.
+static unsigned BoundsInForce(const RangeParam &param)
+{
+    return IfInForce(param.x.useMin, 1u) | IfInForce(param.y.useMin, 2u) |
+           IfInForce(param.z.useMin, 4u) | IfInForce(param.x.useMax, 8u) |
+           IfInForce(param.y.useMax, 16u) | IfInForce(param.z.useMax, 32u);
+}
+
+// The box test over the bounds named by tests (a BoundsInForce value). The
+// walk passes a compile-time constant, which leaves only the comparisons in
+// force and no test of a flag for each vertex.
+static inline __attribute__((always_inline)) bool PassesBounds(unsigned tests,
+                                                               const RangeParam &param,
+                                                               const Point3f &p)
 {
     // Written as "a < b" throughout so that a NaN on either side fails.
-    if (param.x.useMin && !(param.x.min < p.x)) return false;
-    if (param.y.useMin && !(param.y.min < p.y)) return false;
-    if (param.z.useMin && !(param.z.min < p.z)) return false;
-    if (param.x.useMax && !(p.x < param.x.max)) return false;
-    if (param.y.useMax && !(p.y < param.y.max)) return false;
-    if (param.z.useMax && !(p.z < param.z.max)) return false;
+    if ((tests & 1) && !(param.x.min < p.x)) return false;
+    if ((tests & 2) && !(param.y.min < p.y)) return false;
+    if ((tests & 4) && !(param.z.min < p.z)) return false;
+    if ((tests & 8) && !(p.x < param.x.max)) return false;
+    if ((tests & 16) && !(p.y < param.y.max)) return false;
+    if ((tests & 32) && !(p.z < param.z.max)) return false;
     return true;
+}
+
+bool InsideRange(const RangeParam &param, const Point3f &p)
+{
+    return PassesBounds(BoundsInForce(param), param, p);
 }
 
 static uint32_t CalendarSeconds(void)
@@ -74,6 +103,32 @@ static void ApplyMode(HostDocument doc, ObjectIndex object, VertexIndex i, int32
     }
 }
 
+// The loop over the points for one set of bounds in force.
+template <unsigned TESTS>
+static void WalkPoints(HostDocument doc, ObjectIndex object, const RangeParam &box,
+                       const Point3f *points, int32_t count, RandomDraw &rng)
+{
+    for (VertexIndex i = 0; i < count; ++i) {
+        if (PassesBounds(TESTS, box, points[i])) ApplyMode(doc, object, i, box.mode, rng);
+    }
+}
+
+typedef void (*PointWalk)(HostDocument, ObjectIndex, const RangeParam &, const Point3f *, int32_t,
+                          RandomDraw &);
+
+// WalkPoints for each of the 64 sets of bounds in force, by BoundsInForce.
+struct PointWalks {
+    PointWalk forBounds[64];
+};
+
+template <size_t... TESTS>
+static constexpr PointWalks MakePointWalks(std::index_sequence<TESTS...>)
+{
+    return {{WalkPoints<TESTS>...}};
+}
+
+static constexpr PointWalks POINT_WALKS = MakePointWalks(std::make_index_sequence<64>());
+
 int ApplyRangeSelectionSeeded(HostDocument doc, const RangeParam &param, SeedSource seed)
 {
     const ObjectIndex object = g_host.MQDoc_GetCurrentObjectIndex(doc);
@@ -91,9 +146,10 @@ int ApplyRangeSelectionSeeded(HostDocument doc, const RangeParam &param, SeedSou
     RandomDraw rng;
     SeedRandom(rng, seed());
 
-    for (VertexIndex i = 0; i < count; ++i) {
-        if (InsideRange(param, points[i])) ApplyMode(doc, object, i, param.mode, rng);
-    }
+    // One snapshot of the record for the whole walk: the bounds in force pick
+    // the loop once, and no host call can reach the copy.
+    const RangeParam box = param;
+    POINT_WALKS.forBounds[BoundsInForce(box)](doc, object, box, points, count, rng);
 
     ::operator delete[](points);
     return 1;

@@ -335,6 +335,28 @@ TEST_F(Walk, OtherModesChangeNothingButStillRun)
     }
 }
 
+// The walk picks its loop by the bounds in force: for every one of the 64
+// sets, it must select exactly the points that the box test admits.
+TEST_F(Walk, EverySetOfBoundsSelectsWhatTheBoxTestAdmits)
+{
+    const float values[] = {-Inf, -1, -0.0f, 0, 0.1f, 1, Inf, NaN};
+    std::vector<Point3f> points;
+    for (float x : values)
+        for (float y : values)
+            for (float z : values) points.push_back({x, y, z});
+    host.logCalls = false;
+    for (unsigned set = 0; set < 64; ++set) {
+        param.x = {-0.5f, 0.5f, (set & 1) != 0, (set & 8) != 0};
+        param.y = {0.0f, 1.0f, (set & 2) != 0, (set & 16) != 0};
+        param.z = {-Inf, 0.1f, (set & 4) != 0, (set & 32) != 0};
+        SetPoints(host, points);
+        ASSERT_EQ(Run(), 1);
+        for (size_t i = 0; i < points.size(); ++i)
+            ASSERT_EQ(host.selected[i], InsideRange(param, points[i]))
+                << "bounds set " << set << ", point " << i;
+    }
+}
+
 TEST_F(Walk, BoundsOnAllThreeAxes)
 {
     SetPoints(host, {{0, 0, 0}, {0, 2, 0}, {0, 0, 2}, {2, 0, 0}, {0, 0, -2}, {NaN, 0, 0}});

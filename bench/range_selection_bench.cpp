@@ -1,0 +1,296 @@
+// The cost of the vertex walk per vertex, over 1 M and 10 M vertices, next to
+// a floor that does only what no walk can avoid: the same point buffer, one
+// copy of the host's points into it, and the six bound comparisons in a plain
+// loop. scripts/bench.sh turns one run of this program into the ratios that
+// matter (walk against floor, 10 M against 10 x 1 M).
+//
+// The walk runs exactly as in the plug-in: ApplyRangeSelection, every host
+// call through g_host. Only the host behind the table is a lean one written
+// here, a byte per vertex and no logging, so that its bookkeeping does not
+// hide the walk's own cost.
+//
+// Every case runs twice, once per heap behaviour, because the buffer's pages
+// can cost more than everything else put together:
+//   fresh  (reused:0)  the block comes straight from the system and goes back
+//                      on release, so each run faults in and zeroes new pages;
+//                      this is how the plug-in's own heap treats blocks this
+//                      large, whatever the vertex count.
+//   reused (reused:1)  the block is carved again from heap memory already
+//                      mapped, which leaves the walk's own per-vertex work in
+//                      plain sight.
+// Left alone, glibc moves its mmap threshold after the first release and so
+// treats 1 M (12 MB) and 10 M (120 MB) buffers differently, which would show
+// up as a false non-linearity; both behaviours are therefore pinned here.
+//
+// Times are the benchmark thread's CPU time (user and kernel, so the page
+// faults count), which a busy machine disturbs less than wall-clock time.
+#include <benchmark/benchmark.h>
+#include <limits.h>
+#include <malloc.h>
+#include <math.h>
+#include <stdint.h>
+#include <string.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "plugin/host_api.h"
+#include "selection/range_selection.h"
+
+namespace {
+
+// One document with one current object whose points are a UV sphere of
+// radius 1, stored ring by ring as a modeller stores a generated mesh, so that
+// a plane cuts each ring into two runs rather than into a random scatter.
+struct BenchObject {
+    std::vector<Point3f> points;
+    std::vector<uint8_t> selected;  // per vertex
+};
+
+BenchObject *g_object;  // the object behind the host functions right now
+
+HostDocument const BENCH_DOC = reinterpret_cast<HostDocument>(0xD0C0);
+HostObject const BENCH_OBJECT = reinterpret_cast<HostObject>(0x0B1E);
+const ObjectIndex BENCH_INDEX = 0;
+
+ObjectIndex HOSTAPI CurrentObjectIndex(HostDocument) { return BENCH_INDEX; }
+HostObject HOSTAPI ObjectAt(HostDocument, ObjectIndex) { return BENCH_OBJECT; }
+
+int32_t HOSTAPI VertexCount(HostObject)
+{
+    return static_cast<int32_t>(g_object->points.size());
+}
+
+int32_t HOSTAPI VertexArray(HostObject, Point3f *out)
+{
+    memcpy(out, g_object->points.data(), g_object->points.size() * sizeof(Point3f));
+    return 1;
+}
+
+int32_t HOSTAPI IsSelect(HostDocument, ObjectIndex, VertexIndex v)
+{
+    return g_object->selected[v];
+}
+
+int32_t HOSTAPI AddSelect(HostDocument, ObjectIndex, VertexIndex v)
+{
+    g_object->selected[v] = 1;
+    return 1;
+}
+
+int32_t HOSTAPI DeleteSelect(HostDocument, ObjectIndex, VertexIndex v)
+{
+    g_object->selected[v] = 0;
+    return 1;
+}
+
+void InstallBenchHost()
+{
+    g_host = HostFunctionTable();
+    g_host.MQDoc_GetCurrentObjectIndex = CurrentObjectIndex;
+    g_host.MQDoc_GetObject = ObjectAt;
+    g_host.MQObj_GetVertexCount = VertexCount;
+    g_host.MQObj_GetVertexArray = VertexArray;
+    g_host.MQDoc_IsSelectVertex = IsSelect;
+    g_host.MQDoc_AddSelectVertex = AddSelect;
+    g_host.MQDoc_DeleteSelectVertex = DeleteSelect;
+}
+
+BenchObject MakeSphere(int32_t count)
+{
+    // Rings about twice as long as there are rings, the usual UV layout.
+    const int32_t segments = static_cast<int32_t>(sqrt(2.0 * count)) | 1;
+    const int32_t rings = (count + segments - 1) / segments;
+    BenchObject o;
+    o.points.reserve(static_cast<size_t>(count));
+    for (int32_t i = 0; i < count; ++i) {
+        const double theta = M_PI * (i / segments + 0.5) / rings;  // from the +Z pole
+        const double phi = 2.0 * M_PI * (i % segments) / segments;
+        o.points.push_back({static_cast<float>(sin(theta) * cos(phi)),
+                            static_cast<float>(sin(theta) * sin(phi)),
+                            static_cast<float>(cos(theta))});
+    }
+    o.selected.assign(static_cast<size_t>(count), 0);
+    return o;
+}
+
+// Built once per size and shared by every benchmark of that size.
+BenchObject &Sphere(int32_t count)
+{
+    static std::unique_ptr<BenchObject> small, large;
+    std::unique_ptr<BenchObject> &slot = count <= 1000000 ? small : large;
+    if (!slot || slot->points.size() != static_cast<size_t>(count))
+        slot.reset(new BenchObject(MakeSphere(count)));
+    return *slot;
+}
+
+// Pins the heap behaviour described at the top for the blocks that follow.
+void SetHeap(bool reused)
+{
+    if (reused) {
+        mallopt(M_MMAP_MAX, 0);               // every block from the mapped heap
+        mallopt(M_TRIM_THRESHOLD, INT_MAX);  // and its top is never handed back
+    } else {
+        mallopt(M_MMAP_MAX, 65536);                 // glibc's default
+        mallopt(M_MMAP_THRESHOLD, 128 * 1024);      // fixed, so it never moves
+        mallopt(M_TRIM_THRESHOLD, 128 * 1024);
+        malloc_trim(0);
+    }
+}
+
+long PageFaults()
+{
+    rusage usage;
+    getrusage(RUSAGE_THREAD, &usage);
+    return usage.ru_minflt + usage.ru_majflt;
+}
+
+AxisRange Bounds(float min, float max) { return {min, max, true, true}; }
+
+// All six bounds in force, every vertex passing the first five tests and
+// failing the last (z below -2): the walk makes every comparison the floor
+// makes, and no host call.
+RangeParam AllOutside()
+{
+    RangeParam p;
+    p.x = Bounds(-2.0f, 2.0f);
+    p.y = Bounds(-2.0f, 2.0f);
+    p.z = Bounds(-4.0f, -2.0f);
+    p.mode = Select;
+    return p;
+}
+
+// All six bounds in force and the whole sphere inside them.
+RangeParam AllInside(int32_t mode)
+{
+    RangeParam p;
+    p.x = Bounds(-2.0f, 2.0f);
+    p.y = Bounds(-2.0f, 2.0f);
+    p.z = Bounds(-2.0f, 2.0f);
+    p.mode = mode;
+    return p;
+}
+
+// The dialog's starting choice: only "x below 0", which cuts the sphere in two.
+RangeParam HalfInside()
+{
+    RangeParam p;
+    InitRangeParam(p);
+    p.x.max = 0.0f;
+    p.x.useMax = true;
+    p.mode = Select;
+    return p;
+}
+
+void Report(benchmark::State &state, int32_t count, long faults)
+{
+    const double vertices = static_cast<double>(count) * static_cast<double>(state.iterations());
+    state.SetItemsProcessed(static_cast<int64_t>(vertices));
+    // time / (vertices x 1e-9): nanoseconds per vertex (shown with an "s").
+    state.counters["ns_per_vertex"] = benchmark::Counter(
+        vertices * 1e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["faults_per_run"] =
+        benchmark::Counter(static_cast<double>(faults), benchmark::Counter::kAvgIterations);
+}
+
+void Walk(benchmark::State &state, const RangeParam &param)
+{
+    const int32_t count = static_cast<int32_t>(state.range(0));
+    BenchObject &object = Sphere(count);
+    g_object = &object;
+    std::fill(object.selected.begin(), object.selected.end(), 0);
+    InstallBenchHost();
+    SetHeap(state.range(1) != 0);
+
+    // One untimed run, so that a reused block is already mapped and the host's
+    // points are as warm as in every later run.
+    int result = ApplyRangeSelection(BENCH_DOC, param);
+    const long faults = PageFaults();
+    for (auto _ : state) result &= ApplyRangeSelection(BENCH_DOC, param);
+    const long faulted = PageFaults() - faults;
+    if (result != 1) state.SkipWithError("the walk did not run over the object");
+
+    // How much of the object the last run left selected: a check that the case
+    // is what its name says (all, none, about half).
+    size_t selected = 0;
+    for (uint8_t s : object.selected) selected += s;
+    state.counters["selected_fraction"] = static_cast<double>(selected) / count;
+    Report(state, count, faulted);
+}
+
+void BM_WalkAllOutside(benchmark::State &state) { Walk(state, AllOutside()); }
+void BM_WalkAllInsideSelect(benchmark::State &state) { Walk(state, AllInside(Select)); }
+void BM_WalkAllInsideInvert(benchmark::State &state) { Walk(state, AllInside(Invert)); }
+void BM_WalkAllInsideRandom(benchmark::State &state) { Walk(state, AllInside(Random)); }
+void BM_WalkHalfInsideSelect(benchmark::State &state) { Walk(state, HalfInside()); }
+
+// One round of what any walk must pay: a buffer of count + 1 points taken the
+// same way, one copy of the host's points into it, and the six comparisons of
+// the all-outside case on every point. Returns how many points were inside,
+// or -1 without a buffer.
+int32_t FloorRound(const BenchObject &object, const RangeParam &p)
+{
+    const int32_t count = static_cast<int32_t>(object.points.size());
+    const size_t slots = static_cast<size_t>(count) + 1;
+    Point3f *points =
+        static_cast<Point3f *>(::operator new[](slots * sizeof(Point3f), std::nothrow));
+    if (!points) return -1;
+    memcpy(points, object.points.data(), static_cast<size_t>(count) * sizeof(Point3f));
+    benchmark::DoNotOptimize(points);
+    benchmark::ClobberMemory();
+
+    const float xMin = p.x.min, yMin = p.y.min, zMin = p.z.min;
+    const float xMax = p.x.max, yMax = p.y.max, zMax = p.z.max;
+    int32_t inside = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        // Short-circuit, as the walk must test: here each vertex fails the last
+        // test, all branches are predictable, and this runs faster than
+        // combining the six results without branches.
+        const Point3f q = points[i];
+        if (xMin < q.x && yMin < q.y && zMin < q.z && q.x < xMax && q.y < yMax && q.z < zMax)
+            ++inside;
+    }
+    ::operator delete[](points);
+    return inside;
+}
+
+void BM_Floor(benchmark::State &state)
+{
+    const int32_t count = static_cast<int32_t>(state.range(0));
+    const BenchObject &object = Sphere(count);
+    const RangeParam param = AllOutside();
+    SetHeap(state.range(1) != 0);
+
+    int32_t inside = FloorRound(object, param);  // untimed, as for the walk
+    const long faults = PageFaults();
+    for (auto _ : state) {
+        inside = FloorRound(object, param);
+        benchmark::DoNotOptimize(inside);
+    }
+    const long faulted = PageFaults() - faults;
+    if (inside < 0) state.SkipWithError("no buffer");
+    if (inside > 0) state.SkipWithError("the floor's bounds let vertices in");
+    Report(state, count, faulted);
+}
+
+void Cases(benchmark::internal::Benchmark *b)
+{
+    b->ArgNames({"vertices", "reused"});
+    for (int64_t reused : {0, 1})
+        for (int64_t vertices : {1000000, 10000000}) b->Args({vertices, reused});
+    b->MinTime(0.2)->Unit(benchmark::kMillisecond);
+}
+
+BENCHMARK(BM_Floor)->Apply(Cases);
+BENCHMARK(BM_WalkAllOutside)->Apply(Cases);
+BENCHMARK(BM_WalkAllInsideSelect)->Apply(Cases);
+BENCHMARK(BM_WalkAllInsideInvert)->Apply(Cases);
+BENCHMARK(BM_WalkAllInsideRandom)->Apply(Cases);
+BENCHMARK(BM_WalkHalfInsideSelect)->Apply(Cases);
+
+}  // namespace
+
+BENCHMARK_MAIN();
