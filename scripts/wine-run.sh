@@ -18,7 +18,7 @@ fi
 mkdir -p "$(dirname "$WINEPREFIX")"
 (
     flock 9
-    if [ ! -f "$WINEPREFIX/.cubrik-ready" ]; then
+    if [ ! -f "$WINEPREFIX/.cubrik-prefix-3" ]; then
         echo "wine-run: creating the Wine prefix $WINEPREFIX (about 10 s, once)" >&2
         env LC_ALL=ja_JP.UTF-8 wineboot -i >/dev/null 2>&1 || true
         # No debugger on a crash: the program ends and the caller sees it.
@@ -26,10 +26,17 @@ mkdir -p "$(dirname "$WINEPREFIX")"
             /v Debugger /d '' /f >/dev/null 2>&1
         wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
             /v Auto /d 1 /f >/dev/null 2>&1
-        # Without a window manager Wine draws the title bar itself.
-        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+        # One virtual desktop window holds every window: Wine draws the title
+        # bars itself, and a closing dialog need not wait for a window manager
+        # that is not there (about a second per dialog otherwise).
+        wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+        wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+        # Wine draws the title bar's buttons with Marlett. Tahoma stays out on
+        # purpose: it has no Japanese glyphs, and without it the dialog's font
+        # falls back to one that has them, as a Japanese Windows links it.
+        cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
         wineserver -w
-        touch "$WINEPREFIX/.cubrik-ready"
+        touch "$WINEPREFIX/.cubrik-prefix-3"
     fi
 ) 9>"$WINEPREFIX.lock"
 
