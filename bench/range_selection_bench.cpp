@@ -59,10 +59,7 @@ const ObjectIndex BENCH_INDEX = 0;
 ObjectIndex HOSTAPI CurrentObjectIndex(HostDocument) { return BENCH_INDEX; }
 HostObject HOSTAPI ObjectAt(HostDocument, ObjectIndex) { return BENCH_OBJECT; }
 
-int32_t HOSTAPI VertexCount(HostObject)
-{
-    return static_cast<int32_t>(g_object->points.size());
-}
+int32_t HOSTAPI VertexCount(HostObject) { return static_cast<int32_t>(g_object->points.size()); }
 
 int32_t HOSTAPI VertexArray(HostObject, Point3f *out)
 {
@@ -70,10 +67,7 @@ int32_t HOSTAPI VertexArray(HostObject, Point3f *out)
     return 1;
 }
 
-int32_t HOSTAPI IsSelect(HostDocument, ObjectIndex, VertexIndex v)
-{
-    return g_object->selected[v];
-}
+int32_t HOSTAPI IsSelect(HostDocument, ObjectIndex, VertexIndex v) { return g_object->selected[v]; }
 
 int32_t HOSTAPI AddSelect(HostDocument, ObjectIndex, VertexIndex v)
 {
@@ -131,11 +125,11 @@ BenchObject &Sphere(int32_t count)
 void SetHeap(bool reused)
 {
     if (reused) {
-        mallopt(M_MMAP_MAX, 0);               // every block from the mapped heap
+        mallopt(M_MMAP_MAX, 0);              // every block from the mapped heap
         mallopt(M_TRIM_THRESHOLD, INT_MAX);  // and its top is never handed back
     } else {
-        mallopt(M_MMAP_MAX, 65536);                 // glibc's default
-        mallopt(M_MMAP_THRESHOLD, 128 * 1024);      // fixed, so it never moves
+        mallopt(M_MMAP_MAX, 65536);             // glibc's default
+        mallopt(M_MMAP_THRESHOLD, 128 * 1024);  // fixed, so it never moves
         mallopt(M_TRIM_THRESHOLD, 128 * 1024);
         malloc_trim(0);
     }

@@ -40,7 +40,8 @@ void BigMulAdd(BigInt &a, uint32_t factor, uint32_t addend)
 void BigMulPow10(BigInt &a, int power)
 {
     for (; power >= 9; power -= 9) BigMulAdd(a, 1000000000u, 0);
-    static const uint32_t small[9] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+    static const uint32_t small[9] = {1,      10,      100,      1000,     10000,
+                                      100000, 1000000, 10000000, 100000000};
     if (power > 0) BigMulAdd(a, small[power], 0);
 }
 
@@ -326,7 +327,8 @@ int FormatFixed2(float value, char *buffer, size_t size)
     }
 
     if (size > 0) {
-        const size_t copied = static_cast<size_t>(length) < size ? static_cast<size_t>(length) : size - 1;
+        const size_t copied =
+            static_cast<size_t>(length) < size ? static_cast<size_t>(length) : size - 1;
         memcpy(buffer, text, copied);
         buffer[copied] = 0;
     }

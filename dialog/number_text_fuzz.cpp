@@ -64,8 +64,8 @@ void CheckScan(const std::string &text)
     std::memcpy(&a, &mine, sizeof a);
     std::memcpy(&b, &theirs, sizeof b);
     if (a != b) {
-        std::fprintf(stderr, "ScanNumber(\"%s\") = %a (%016llx), strtod(\"%s\") = %a (%016llx)\n", text.c_str(),
-                     mine, static_cast<unsigned long long>(a), prefix.c_str(), theirs,
+        std::fprintf(stderr, "ScanNumber(\"%s\") = %a (%016llx), strtod(\"%s\") = %a (%016llx)\n",
+                     text.c_str(), mine, static_cast<unsigned long long>(a), prefix.c_str(), theirs,
                      static_cast<unsigned long long>(b));
         std::abort();
     }
@@ -86,8 +86,9 @@ void CheckFormat(const uint8_t *data, size_t size)
     const int mineLength = FormatFixed2(value, mine, limit);
     const int theirLength = std::snprintf(theirs, limit, "%.2f", static_cast<double>(value));
     if (mineLength != theirLength || std::memcmp(mine, theirs, sizeof mine) != 0) {
-        std::fprintf(stderr, "FormatFixed2(%08x, %zu) = %d \"%.*s\", snprintf = %d \"%.*s\"\n", bits, limit,
-                     mineLength, static_cast<int>(limit), mine, theirLength, static_cast<int>(limit), theirs);
+        std::fprintf(stderr, "FormatFixed2(%08x, %zu) = %d \"%.*s\", snprintf = %d \"%.*s\"\n",
+                     bits, limit, mineLength, static_cast<int>(limit), mine, theirLength,
+                     static_cast<int>(limit), theirs);
         std::abort();
     }
 }

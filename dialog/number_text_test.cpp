@@ -31,21 +31,59 @@ const double INF = HUGE_VAL;
 
 TEST(ScanNumber, ReadsTheLongestNumericPrefix)
 {
-    const struct { const char *text; double value; } cases[] = {
-        {"abc", 0.0}, {"", 0.0}, {" 2.5", 2.5}, {"2,5", 2.0}, {"1e1", 10.0}, {"1d1", 10.0},
-        {"1e", 1.0}, {"0x10", 0.0}, {"inf", 0.0}, {"nan", 0.0}, {"1e400", INF}, {"-1e400", -INF},
-        {"1e+", 1.0}, {"1E-", 1.0}, {"1ex", 1.0}, {"1D-2", 0.01}, {"2E+3", 2000.0}, {"+.5", 0.5},
-        {"5.", 5.0}, {"5.e1", 50.0}, {".", 0.0}, {"-", 0.0}, {"-.", 0.0}, {"+-1", 0.0},
-        {"1.2.3", 1.2}, {"1_000", 1.0}, {"\t\n\v\f\r 7", 7.0}, {"\xA0" "5", 0.0}, {"- 1", 0.0},
-        {"0.1", 0.1}, {"000123.4500", 123.45}, {"0.000123", 0.000123}, {"1e-400", 0.0},
+    const struct {
+        const char *text;
+        double value;
+    } cases[] = {
+        {"abc", 0.0},
+        {"", 0.0},
+        {" 2.5", 2.5},
+        {"2,5", 2.0},
+        {"1e1", 10.0},
+        {"1d1", 10.0},
+        {"1e", 1.0},
+        {"0x10", 0.0},
+        {"inf", 0.0},
+        {"nan", 0.0},
+        {"1e400", INF},
+        {"-1e400", -INF},
+        {"1e+", 1.0},
+        {"1E-", 1.0},
+        {"1ex", 1.0},
+        {"1D-2", 0.01},
+        {"2E+3", 2000.0},
+        {"+.5", 0.5},
+        {"5.", 5.0},
+        {"5.e1", 50.0},
+        {".", 0.0},
+        {"-", 0.0},
+        {"-.", 0.0},
+        {"+-1", 0.0},
+        {"1.2.3", 1.2},
+        {"1_000", 1.0},
+        {"\t\n\v\f\r 7", 7.0},
+        {"\xA0\x35", 0.0},  // a no-break space before "5" is no blank
+        {"- 1", 0.0},
+        {"0.1", 0.1},
+        {"000123.4500", 123.45},
+        {"0.000123", 0.000123},
+        {"1e-400", 0.0},
         {"123456789012345678901234567890", 123456789012345678901234567890.0},
-        {"9007199254740993", 9007199254740992.0}, {"9007199254740995", 9007199254740996.0},
+        {"9007199254740993", 9007199254740992.0},
+        {"9007199254740995", 9007199254740996.0},
         {"9007199254740993.0000000000001", 9007199254740994.0},
-        {"1.7976931348623157e308", DBL_MAX}, {"1.7976931348623158e308", DBL_MAX},
-        {"1.7976931348623159e308", INF}, {"2.2250738585072011e-308", 2.2250738585072011e-308},
-        {"2.2250738585072014e-308", DBL_MIN}, {"4.9e-324", 4.9e-324}, {"2.4703282292062328e-324", 4.9e-324},
-        {"2.4703282292062327e-324", 0.0}, {"1e99999999999999999999", INF}, {"0e99999999999999999999", 0.0},
-        {"1e-99999999999999999999", 0.0}, {"0.000000000000000000001e21", 1.0},
+        {"1.7976931348623157e308", DBL_MAX},
+        {"1.7976931348623158e308", DBL_MAX},
+        {"1.7976931348623159e308", INF},
+        {"2.2250738585072011e-308", 2.2250738585072011e-308},
+        {"2.2250738585072014e-308", DBL_MIN},
+        {"4.9e-324", 4.9e-324},
+        {"2.4703282292062328e-324", 4.9e-324},
+        {"2.4703282292062327e-324", 0.0},
+        {"1e99999999999999999999", INF},
+        {"0e99999999999999999999", 0.0},
+        {"1e-99999999999999999999", 0.0},
+        {"0.000000000000000000001e21", 1.0},
     };
     for (const auto &c : cases)
         EXPECT_EQ(Bits(ScanNumber(c.text)), Bits(c.value)) << '"' << c.text << '"';
@@ -53,9 +91,12 @@ TEST(ScanNumber, ReadsTheLongestNumericPrefix)
 
 TEST(ScanNumber, ZeroKeepsItsSignOnlyWhenSomethingWasConverted)
 {
-    const struct { const char *text; bool negative; } cases[] = {
-        {"  -0", true}, {"-0.000e5", true}, {"-1e-400", true}, {"-", false}, {"-.", false}, {"-x", false},
-        {"+0", false},
+    const struct {
+        const char *text;
+        bool negative;
+    } cases[] = {
+        {"  -0", true}, {"-0.000e5", true}, {"-1e-400", true}, {"-", false},
+        {"-.", false},  {"-x", false},      {"+0", false},
     };
     for (const auto &c : cases) {
         const double v = ScanNumber(c.text);
@@ -67,7 +108,10 @@ TEST(ScanNumber, ZeroKeepsItsSignOnlyWhenSomethingWasConverted)
 TEST(ScanNumber, DigitsFarBeyondThoseKeptStillDecideTies)
 {
     const std::string zeros(1000, '0');
-    const struct { std::string text; double value; } cases[] = {
+    const struct {
+        std::string text;
+        double value;
+    } cases[] = {
         {"9007199254740993." + zeros, 9007199254740992.0},
         {"9007199254740993." + zeros + "1", 9007199254740994.0},
         {"9007199254740993" + zeros + "e-1000", 9007199254740992.0},
@@ -75,7 +119,8 @@ TEST(ScanNumber, DigitsFarBeyondThoseKeptStillDecideTies)
         {"0." + zeros + "1e1001", 1.0},
         {"1" + zeros + zeros + "e-2000", 1.0},
     };
-    for (const auto &c : cases) EXPECT_EQ(Bits(ScanNumber(c.text.c_str())), Bits(c.value)) << c.text.size();
+    for (const auto &c : cases)
+        EXPECT_EQ(Bits(ScanNumber(c.text.c_str())), Bits(c.value)) << c.text.size();
 }
 
 // Texts in the grammar, read both by ScanNumber and by the C library's strtod
@@ -100,7 +145,8 @@ TEST(ScanNumber, AgreesWithTheCLibraryOnGeneratedTexts)
         }
         for (char c : text) reference += c == 'd' || c == 'D' ? 'e' : c;
         text += pick("x,+- #");  // never extends the number
-        ASSERT_EQ(Bits(ScanNumber(text.c_str())), Bits(std::strtod(reference.c_str(), nullptr))) << text;
+        ASSERT_EQ(Bits(ScanNumber(text.c_str())), Bits(std::strtod(reference.c_str(), nullptr)))
+            << text;
     }
 }
 
@@ -117,7 +163,8 @@ TEST(ScanNumber, AgreesWithTheCLibraryAroundHalfwayPoints)
         double low;
         std::memcpy(&low, &b, sizeof low);
         if (!std::isfinite(std::nextafter(low, INF))) continue;
-        const long double mid = (static_cast<long double>(low) + std::nextafter(low, INF)) / 2;  // exact
+        const long double mid =
+            (static_cast<long double>(low) + std::nextafter(low, INF)) / 2;  // exact
         const int len = std::snprintf(text, sizeof text, "%.780Le", mid);
         ASSERT_LT(len, static_cast<int>(sizeof text) - 2);
         char *e = std::strchr(text, 'e');
@@ -125,36 +172,62 @@ TEST(ScanNumber, AgreesWithTheCLibraryAroundHalfwayPoints)
         while (*last == '0') --last;
         if (*last == '.') continue;  // a one-digit midpoint: nothing to vary
         const std::string exponent(e), digits(text, last + 1);
-        const std::string variants[] = {digits + exponent, digits + "1" + exponent, digits + "0000000001" + exponent};
+        const std::string variants[] = {digits + exponent, digits + "1" + exponent,
+                                        digits + "0000000001" + exponent};
         for (const std::string &v : variants)
             ASSERT_EQ(Bits(ScanNumber(v.c_str())), Bits(std::strtod(v.c_str(), nullptr))) << v;
         *last -= 1;  // just below the midpoint (its last digit is 5)
         const std::string below = std::string(text, last + 1) + "9999" + exponent;
-        ASSERT_EQ(Bits(ScanNumber(below.c_str())), Bits(std::strtod(below.c_str(), nullptr))) << below;
+        ASSERT_EQ(Bits(ScanNumber(below.c_str())), Bits(std::strtod(below.c_str(), nullptr)))
+            << below;
     }
 }
 
 TEST(FormatFixed2, WritesTwoDecimalsRoundedExactly)
 {
-    const struct { float value; const char *text; } cases[] = {
-        {0.0f, "0.00"}, {-0.0f, "-0.00"}, {-0.001f, "-0.00"}, {0.5f, "0.50"}, {0.125f, "0.12"},
-        {0.375f, "0.38"}, {-0.625f, "-0.62"}, {0.005f, "0.00"}, {0.015f, "0.01"}, {2.675f, "2.67"},
-        {1.005f, "1.00"}, {0.1f, "0.10"}, {12345.678f, "12345.68"}, {1e10f, "10000000000.00"},
-        {16777217.0f, "16777216.00"}, {FLT_MAX, "340282346638528859811704183484516925440.00"},
-        {-FLT_MAX, "-340282346638528859811704183484516925440.00"}, {FLT_TRUE_MIN, "0.00"},
-        {HUGE_VALF, "inf"}, {-HUGE_VALF, "-inf"}, {FloatFromBits(0x7FC00000), "nan"},
-        {FloatFromBits(0xFFC00000), "-nan"}, {FloatFromBits(0x7F800001), "nan"},
+    const struct {
+        float value;
+        const char *text;
+    } cases[] = {
+        {0.0f, "0.00"},
+        {-0.0f, "-0.00"},
+        {-0.001f, "-0.00"},
+        {0.5f, "0.50"},
+        {0.125f, "0.12"},
+        {0.375f, "0.38"},
+        {-0.625f, "-0.62"},
+        {0.005f, "0.00"},
+        {0.015f, "0.01"},
+        {2.675f, "2.67"},
+        {1.005f, "1.00"},
+        {0.1f, "0.10"},
+        {12345.678f, "12345.68"},
+        {1e10f, "10000000000.00"},
+        {16777217.0f, "16777216.00"},
+        {FLT_MAX, "340282346638528859811704183484516925440.00"},
+        {-FLT_MAX, "-340282346638528859811704183484516925440.00"},
+        {FLT_TRUE_MIN, "0.00"},
+        {HUGE_VALF, "inf"},
+        {-HUGE_VALF, "-inf"},
+        {FloatFromBits(0x7FC00000), "nan"},
+        {FloatFromBits(0xFFC00000), "-nan"},
+        {FloatFromBits(0x7F800001), "nan"},
     };
     for (const auto &c : cases) {
         char buffer[EDIT_TEXT_BUFFER * 2];
-        EXPECT_EQ(FormatFixed2(c.value, buffer, sizeof buffer), static_cast<int>(std::strlen(c.text))) << c.text;
+        EXPECT_EQ(FormatFixed2(c.value, buffer, sizeof buffer),
+                  static_cast<int>(std::strlen(c.text)))
+            << c.text;
         EXPECT_STREQ(buffer, c.text);
     }
 }
 
 TEST(FormatFixed2, CutsShortLikeSnprintfAndReturnsTheFullLength)
 {
-    const struct { size_t size; const char *text; } cases[] = {
+    const struct {
+        size_t size;
+        const char *text;
+    } cases[] = {
         {1, ""}, {2, "-"}, {4, "-41"}, {10, "-419429.5"}, {11, "-419429.59"}, {32, "-419429.59"},
     };
     for (const auto &c : cases) {

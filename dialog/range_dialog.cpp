@@ -32,6 +32,7 @@ struct BoundControls {
     float AxisRange::*value;
 };
 
+// clang-format off
 static const BoundControls kBounds[] = {
     {IDC_MIN_X_CHECK, IDC_MIN_X_EDIT, IDC_MIN_X_SPIN, &RangeParam::x, &AxisRange::useMin, &AxisRange::min},
     {IDC_MIN_Y_CHECK, IDC_MIN_Y_EDIT, IDC_MIN_Y_SPIN, &RangeParam::y, &AxisRange::useMin, &AxisRange::min},
@@ -40,6 +41,7 @@ static const BoundControls kBounds[] = {
     {IDC_MAX_Y_CHECK, IDC_MAX_Y_EDIT, IDC_MAX_Y_SPIN, &RangeParam::y, &AxisRange::useMax, &AxisRange::max},
     {IDC_MAX_Z_CHECK, IDC_MAX_Z_EDIT, IDC_MAX_Z_SPIN, &RangeParam::z, &AxisRange::useMax, &AxisRange::max},
 };
+// clang-format on
 
 void RegisterSpinControlClass(void)
 {
@@ -103,8 +105,7 @@ static INT_PTR OnInitDialog(HWND dialog, LPARAM param)
     for (const BoundControls &b : kBounds)
         SendToControl(dialog, b.spin, UDM_SETRANGE32, 0 /* lower end */, SPIN_MAX_POS);
     // Each write's EN_UPDATE puts the spin at the position of 0.0.
-    for (const BoundControls &b : kBounds)
-        WriteEditValue(dialog, b.edit, 0.0f);
+    for (const BoundControls &b : kBounds) WriteEditValue(dialog, b.edit, 0.0f);
 
     // Only the X upper bound starts switched on.
     SendToControl(dialog, IDC_MAX_X_CHECK, BM_SETCHECK, BST_CHECKED, 0);

@@ -29,22 +29,30 @@ TEST(SpinEncoding, StepIsTheSinglePrecisionTenth)
 
 TEST(SpinEncoding, PositionsShowTheirValue)
 {
-    const struct { int32_t position; const char *text; } cases[] = {
-        {0, "-419429.59"}, {1, "-419429.50"}, {8388591, "419429.50"}, {8388592, "419429.59"},
-        {4194296, "0.00"}, {4194297, "0.10"}, {4194295, "-0.10"}, {4194300, "0.40"}, {4194298, "0.20"},
-        {4194293, "-0.30"}, {4194291, "-0.50"}, {4194306, "1.00"}, {4194286, "-1.00"},
+    const struct {
+        int32_t position;
+        const char *text;
+    } cases[] = {
+        {0, "-419429.59"},  {1, "-419429.50"},  {8388591, "419429.50"}, {8388592, "419429.59"},
+        {4194296, "0.00"},  {4194297, "0.10"},  {4194295, "-0.10"},     {4194300, "0.40"},
+        {4194298, "0.20"},  {4194293, "-0.30"}, {4194291, "-0.50"},     {4194306, "1.00"},
+        {4194286, "-1.00"},
     };
     for (const auto &c : cases) EXPECT_EQ(Shown(c.position), c.text) << c.position;
 }
 
 TEST(SpinEncoding, TypedTextLandsOnTheGridPointBelow)
 {
-    const struct { const char *text; int32_t position; } cases[] = {
-        {"0.35", 4194299}, {"-0.35", 4194292}, {"0.05", 4194296}, {"-0.05", 4194295}, {"0", 4194296},
-        {"-0", 4194296}, {"abc", 4194296}, {"0.1", 4194297}, {"-0.1", 4194295}, {"-419429.6", 0},
-        {"419429.6", 8388592}, {"419429.59", 8388591}, {"-419429.5", 1}, {"419429.7", 8388592},
-        {"-419429.7", 0}, {"3e8", 8388592}, {"-3e8", 0}, {"1e300", 8388592}, {"-1e300", 0},
-        {"1e400", 8388592}, {"-1e400", 0}, {"1e-400", 4194296},
+    const struct {
+        const char *text;
+        int32_t position;
+    } cases[] = {
+        {"0.35", 4194299}, {"-0.35", 4194292},    {"0.05", 4194296},     {"-0.05", 4194295},
+        {"0", 4194296},    {"-0", 4194296},       {"abc", 4194296},      {"0.1", 4194297},
+        {"-0.1", 4194295}, {"-419429.6", 0},      {"419429.6", 8388592}, {"419429.59", 8388591},
+        {"-419429.5", 1},  {"419429.7", 8388592}, {"-419429.7", 0},      {"3e8", 8388592},
+        {"-3e8", 0},       {"1e300", 8388592},    {"-1e300", 0},         {"1e400", 8388592},
+        {"-1e400", 0},     {"1e-400", 4194296},
     };
     for (const auto &c : cases) EXPECT_EQ(Typed(c.text), c.position) << c.text;
     EXPECT_EQ(SpinPositionForValue(NAN), 0);
@@ -53,8 +61,13 @@ TEST(SpinEncoding, TypedTextLandsOnTheGridPointBelow)
 // One click moves the position by one from wherever typing put it.
 TEST(SpinEncoding, ClicksAfterTypingStepFromTheTypedPosition)
 {
-    const struct { const char *typed, *up, *down; } cases[] = {
-        {"0.35", "0.40", "0.20"}, {"-0.35", "-0.30", "-0.50"}, {"0", "0.10", "-0.10"}, {"0.1", "0.20", "0.00"},
+    const struct {
+        const char *typed, *up, *down;
+    } cases[] = {
+        {"0.35", "0.40", "0.20"},
+        {"-0.35", "-0.30", "-0.50"},
+        {"0", "0.10", "-0.10"},
+        {"0.1", "0.20", "0.00"},
     };
     for (const auto &c : cases) {
         EXPECT_EQ(Shown(Typed(c.typed) + 1), c.up) << c.typed;

@@ -167,8 +167,10 @@ static void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD)
     if (g_next < g_steps.size()) {
         const DriverStep &step = g_steps[g_next++];
         RunStep(step);
-        if (step.action == DriverAction::Pause) Schedule(step.value);
-        else if (g_timer) Schedule(g_tickMs);
+        if (step.action == DriverAction::Pause)
+            Schedule(step.value);
+        else if (g_timer)
+            Schedule(g_tickMs);
         return;
     }
     if (++g_graceTicks >= GRACE_TICKS) {
@@ -242,20 +244,38 @@ bool ParseDriverScript(const char *script, std::vector<DriverStep> &steps, std::
         };
         const std::string w(word);
         bool ok = true;
-        if (w == "up") ok = needId(DriverAction::SpinUp);
-        else if (w == "down") ok = needId(DriverAction::SpinDown);
-        else if (w == "type") { ok = needId(DriverAction::Type); step.text = textAfter(); }
-        else if (w == "set") { ok = needId(DriverAction::SetText); step.text = textAfter(); }
-        else if (w == "click" || w == "check") ok = needId(DriverAction::Click);
-        else if (w == "mode") ok = needId(DriverAction::ChooseMode), step.value = step.id, step.id = 0;
-        else if (w == "ok") step = Step(DriverAction::Click, IDOK);
-        else if (w == "cancel") step = Step(DriverAction::Click, IDCANCEL);
-        else if (w == "escape") step = Step(DriverAction::Key, 0, VK_ESCAPE);
-        else if (w == "enter") step = Step(DriverAction::Key, 0, VK_RETURN);
-        else if (w == "close") step = Step(DriverAction::CloseBox);
-        else if (w == "pause") ok = needId(DriverAction::Pause), step.value = step.id, step.id = 0;
-        else if (w == "snapshot") { step.action = DriverAction::Snapshot; step.text = textAfter(); ok = !step.text.empty(); }
-        else ok = false;
+        if (w == "up")
+            ok = needId(DriverAction::SpinUp);
+        else if (w == "down")
+            ok = needId(DriverAction::SpinDown);
+        else if (w == "type") {
+            ok = needId(DriverAction::Type);
+            step.text = textAfter();
+        } else if (w == "set") {
+            ok = needId(DriverAction::SetText);
+            step.text = textAfter();
+        } else if (w == "click" || w == "check")
+            ok = needId(DriverAction::Click);
+        else if (w == "mode")
+            ok = needId(DriverAction::ChooseMode), step.value = step.id, step.id = 0;
+        else if (w == "ok")
+            step = Step(DriverAction::Click, IDOK);
+        else if (w == "cancel")
+            step = Step(DriverAction::Click, IDCANCEL);
+        else if (w == "escape")
+            step = Step(DriverAction::Key, 0, VK_ESCAPE);
+        else if (w == "enter")
+            step = Step(DriverAction::Key, 0, VK_RETURN);
+        else if (w == "close")
+            step = Step(DriverAction::CloseBox);
+        else if (w == "pause")
+            ok = needId(DriverAction::Pause), step.value = step.id, step.id = 0;
+        else if (w == "snapshot") {
+            step.action = DriverAction::Snapshot;
+            step.text = textAfter();
+            ok = !step.text.empty();
+        } else
+            ok = false;
         if (!ok) {
             error = "cannot read script step \"" + part + "\"";
             return false;

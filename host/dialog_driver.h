@@ -10,18 +10,18 @@
 #include <vector>
 
 enum class DriverAction {
-    SpinUp,       // a mouse click on the up arrow of spin `id`
-    SpinDown,     // a mouse click on the down arrow of spin `id`
-    SpinNotice,   // spin `id` moved to `value` and its notice sent, as the spin does
-    Type,         // select all of edit `id` and type `text` key by key
-    SetText,      // SetDlgItemTextA(id, text)
-    Click,        // a click on button or checkbox `id` (BM_CLICK)
-    ChooseMode,   // choose entry `value` of the operation list, as the user would
-    Key,          // key `value` (a virtual-key code) pressed and released on the focus
-    CloseBox,     // the close box in the title bar
-    Inspect,      // calls the inspector with `value` as its tag
-    Snapshot,     // saves the dialog as a 24-bit BMP at `text`
-    Pause,        // waits `value` milliseconds before the next step
+    SpinUp,      // a mouse click on the up arrow of spin `id`
+    SpinDown,    // a mouse click on the down arrow of spin `id`
+    SpinNotice,  // spin `id` moved to `value` and its notice sent, as the spin does
+    Type,        // select all of edit `id` and type `text` key by key
+    SetText,     // SetDlgItemTextA(id, text)
+    Click,       // a click on button or checkbox `id` (BM_CLICK)
+    ChooseMode,  // choose entry `value` of the operation list, as the user would
+    Key,         // key `value` (a virtual-key code) pressed and released on the focus
+    CloseBox,    // the close box in the title bar
+    Inspect,     // calls the inspector with `value` as its tag
+    Snapshot,    // saves the dialog as a 24-bit BMP at `text`
+    Pause,       // waits `value` milliseconds before the next step
 };
 
 struct DriverStep {

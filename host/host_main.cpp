@@ -49,20 +49,25 @@ int main(int argc, char **argv)
         fputs(USAGE, stderr);
         return 2;
     }
-    const char *pluginPath = argv[1], *meshPath = argv[2], *script = nullptr, *selectionOut = nullptr;
+    const char *pluginPath = argv[1], *meshPath = argv[2], *script = nullptr,
+               *selectionOut = nullptr;
     bool quiet = false, list = false;
     int belowAxis = -1;  // vertices below belowValue on this axis start selected
     float belowValue = 0.0f;
     for (int i = 3; i < argc; ++i) {
-        if (!strcmp(argv[i], "--script") && i + 1 < argc) script = argv[++i];
-        else if (!strcmp(argv[i], "--selection-out") && i + 1 < argc) selectionOut = argv[++i];
-        else if (!strcmp(argv[i], "--select-below") && i + 2 < argc && strchr("xyz", argv[i + 1][0]) && argv[i + 1][0]) {
+        if (!strcmp(argv[i], "--script") && i + 1 < argc)
+            script = argv[++i];
+        else if (!strcmp(argv[i], "--selection-out") && i + 1 < argc)
+            selectionOut = argv[++i];
+        else if (!strcmp(argv[i], "--select-below") && i + 2 < argc &&
+                 strchr("xyz", argv[i + 1][0]) && argv[i + 1][0]) {
             belowAxis = argv[i + 1][0] - 'x';
             belowValue = static_cast<float>(atof(argv[i + 2]));
             i += 2;
-        }
-        else if (!strcmp(argv[i], "--quiet")) quiet = true;
-        else if (!strcmp(argv[i], "--list")) list = true;
+        } else if (!strcmp(argv[i], "--quiet"))
+            quiet = true;
+        else if (!strcmp(argv[i], "--list"))
+            list = true;
         else {
             fputs(USAGE, stderr);
             return 2;
@@ -103,15 +108,15 @@ int main(int argc, char **argv)
     const int32_t bound = init(self);
     if (!quiet) {
         printf("plug-in: %s\n", Utf8FromAnsi(getName()).c_str());
-        printf("  version 0x%X, type %d, id %08X:%08X, command 0: %s\n", checkVersion(0),
-               getType(), product, id, Utf8FromAnsi(enumString(0)).c_str());
+        printf("  version 0x%X, type %d, id %08X:%08X, command 0: %s\n", checkVersion(0), getType(),
+               product, id, Utf8FromAnsi(enumString(0)).c_str());
         printf("  bound the host's functions: %s\n", bound ? "yes" : "no");
     }
 
     // A main window for the dialog to sit on, as the host's would.
-    HWND main = CreateWindowExA(0, "STATIC", "cubrik stand-in host",
-                                WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 520, 360, nullptr,
-                                nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND main =
+        CreateWindowExA(0, "STATIC", "cubrik stand-in host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
+                        40, 520, 360, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     TheDocument().mainWindow = main;
 
     if (script) {

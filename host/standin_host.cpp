@@ -62,8 +62,8 @@ HOST_EXPORT ObjectIndex __stdcall MQDoc_GetCurrentObjectIndex(HostDocument doc)
 HOST_EXPORT HostObject __stdcall MQDoc_GetObject(HostDocument doc, ObjectIndex index)
 {
     Log("MQDoc_GetObject", doc, index, -1);
-    const bool found = doc == TheDocumentHandle() && index == g_document.currentIndex &&
-                       g_document.objectExists;
+    const bool found =
+        doc == TheDocumentHandle() && index == g_document.currentIndex && g_document.objectExists;
     return found ? reinterpret_cast<HostObject>(&g_document.points) : nullptr;
 }
 
@@ -122,7 +122,7 @@ static void UnexpectedCall(const char *function)
 }
 
 #define CUBRIK_NO_STUB(name)
-#define CUBRIK_STUB(name) \
+#define CUBRIK_STUB(name)                                                                          \
     HOST_EXPORT void __stdcall name(void) { UnexpectedCall(#name); }
 CUBRIK_HOST_FUNCTIONS(CUBRIK_NO_STUB, CUBRIK_STUB)
 #undef CUBRIK_STUB

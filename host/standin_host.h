@@ -25,7 +25,7 @@ struct StandinDocument {
     ObjectIndex currentIndex = 0;  // negative: no current object
     bool objectExists = true;      // MQDoc_GetObject answers null when false
     HostWindow mainWindow = nullptr;
-    bool overrideCount = false;    // report reportedCount as the vertex count
+    bool overrideCount = false;  // report reportedCount as the vertex count
     int32_t reportedCount = 0;
 };
 

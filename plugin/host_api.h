@@ -44,6 +44,7 @@ typedef int32_t(HOSTAPI *PFN_MQDoc_DeleteSelectVertex)(HostDocument, ObjectIndex
 // Every host function the plug-in binds, in lookup order. CALLED names one of
 // the eight typed slots above, OTHER one of the 114 that are bound but never
 // called. Binding is all or nothing over this whole list.
+// clang-format off
 #define CUBRIK_HOST_FUNCTIONS(CALLED, OTHER)                                                   \
     /* Application (9) */                                                                      \
     CALLED(MQ_GetWindowHandle) OTHER(MQ_CreateObject) OTHER(MQ_CreateMaterial)                 \
@@ -91,6 +92,7 @@ typedef int32_t(HOSTAPI *PFN_MQDoc_DeleteSelectVertex)(HostDocument, ObjectIndex
     OTHER(MQMat_SetColor) OTHER(MQMat_SetAlpha) OTHER(MQMat_SetDiffuse) OTHER(MQMat_SetAmbient) \
     OTHER(MQMat_SetEmission) OTHER(MQMat_SetSpecular) OTHER(MQMat_SetPower)                    \
     OTHER(MQMat_SetTextureName) OTHER(MQMat_SetAlphaName) OTHER(MQMat_SetBumpName)
+// clang-format on
 
 #define CUBRIK_TYPED_SLOT(name) PFN_##name name;
 #define CUBRIK_PLAIN_SLOT(name) HostProc name;

@@ -30,8 +30,7 @@ int BindHostFunctions(HostFunctionTable &table, HostLookup lookup, void *module)
 
 int HostCallsBound(const HostFunctionTable &table)
 {
-    return table.MQ_GetWindowHandle && table.MQDoc_GetCurrentObjectIndex &&
-           table.MQDoc_GetObject && table.MQObj_GetVertexCount && table.MQObj_GetVertexArray &&
-           table.MQDoc_IsSelectVertex && table.MQDoc_AddSelectVertex &&
-           table.MQDoc_DeleteSelectVertex;
+    return table.MQ_GetWindowHandle && table.MQDoc_GetCurrentObjectIndex && table.MQDoc_GetObject &&
+           table.MQObj_GetVertexCount && table.MQObj_GetVertexArray && table.MQDoc_IsSelectVertex &&
+           table.MQDoc_AddSelectVertex && table.MQDoc_DeleteSelectVertex;
 }

@@ -102,8 +102,8 @@ TEST(HostBinding, MissingNameStopsThereAndLeavesLaterSlots)
         EXPECT_EQ(host.looked.size(), missing + 1) << "lookups stop at the missing name";
         for (size_t i = 0; i < HOST_FUNCTION_COUNT; ++i) {
             HostProc expected = i < missing ? Exported : i == missing ? nullptr : Marker;
-            EXPECT_EQ(SlotValue(table, i), expected) << names[i] << " with " << names[missing]
-                                                     << " missing";
+            EXPECT_EQ(SlotValue(table, i), expected)
+                << names[i] << " with " << names[missing] << " missing";
         }
     }
 }
@@ -118,14 +118,15 @@ TEST(HostBinding, TheCommandNeedsItsEightSlots)
     ASSERT_EQ(BindHostFunctions(table, Lookup, &host), 1);
     // Losing any one of the eight called slots makes the table unusable.
     const HostFunctionTable bound = table;
-    const char *called[] = {"MQ_GetWindowHandle",       "MQDoc_GetCurrentObjectIndex",
-                            "MQDoc_GetObject",          "MQObj_GetVertexCount",
-                            "MQObj_GetVertexArray",     "MQDoc_IsSelectVertex",
-                            "MQDoc_AddSelectVertex",    "MQDoc_DeleteSelectVertex"};
+    const char *called[] = {"MQ_GetWindowHandle",    "MQDoc_GetCurrentObjectIndex",
+                            "MQDoc_GetObject",       "MQObj_GetVertexCount",
+                            "MQObj_GetVertexArray",  "MQDoc_IsSelectVertex",
+                            "MQDoc_AddSelectVertex", "MQDoc_DeleteSelectVertex"};
     for (const char *name : called) {
         table = bound;
         for (const HostFunctionSlot &s : g_hostFunctionSlots)
-            if (!strcmp(s.name, name)) memset(reinterpret_cast<char *>(&table) + s.offset, 0, sizeof(HostProc));
+            if (!strcmp(s.name, name))
+                memset(reinterpret_cast<char *>(&table) + s.offset, 0, sizeof(HostProc));
         EXPECT_EQ(HostCallsBound(table), 0) << name;
     }
     // A slot the command never calls does not matter.

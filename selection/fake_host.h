@@ -9,7 +9,15 @@
 
 #include "plugin/host_api.h"
 
-enum class HostCall { GetCurrentObjectIndex, GetObject, GetVertexCount, GetVertexArray, IsSelect, AddSelect, DeleteSelect };
+enum class HostCall {
+    GetCurrentObjectIndex,
+    GetObject,
+    GetVertexCount,
+    GetVertexArray,
+    IsSelect,
+    AddSelect,
+    DeleteSelect
+};
 
 // One logged call. Fields that a call does not take stay at their defaults.
 struct LoggedCall {
@@ -29,14 +37,14 @@ struct FakeHost {
     HostDocument doc = reinterpret_cast<HostDocument>(0xD0C0);
     HostObject object = reinterpret_cast<HostObject>(0x0B1E);
     ObjectIndex currentIndex = 3;
-    bool objectExists = true;            // MQDoc_GetObject gives null when false
-    std::vector<Point3f> points;         // the current object's vertices
-    std::vector<bool> selected;          // per vertex
-    bool overrideCount = false;          // report reportedCount instead of points.size()
+    bool objectExists = true;     // MQDoc_GetObject gives null when false
+    std::vector<Point3f> points;  // the current object's vertices
+    std::vector<bool> selected;   // per vertex
+    bool overrideCount = false;   // report reportedCount instead of points.size()
     int32_t reportedCount = 0;
-    bool logCalls = true;                // the benchmark turns the log off
+    bool logCalls = true;  // the benchmark turns the log off
     std::vector<LoggedCall> log;
-    bool wrongCall = false;              // a call for another document or object
+    bool wrongCall = false;  // a call for another document or object
 };
 
 // Puts host behind g_host (all 122 slots: the eight real ones and harmless

@@ -34,9 +34,8 @@ static unsigned BoundsInForce(const RangeParam &param)
 // The box test over the bounds named by tests (a BoundsInForce value). The
 // walk passes a compile-time constant, which leaves only the comparisons in
 // force and no test of a flag for each vertex.
-static inline __attribute__((always_inline)) bool PassesBounds(unsigned tests,
-                                                               const RangeParam &param,
-                                                               const Point3f &p)
+static inline __attribute__((always_inline)) bool
+PassesBounds(unsigned tests, const RangeParam &param, const Point3f &p)
 {
     // Written as "a < b" throughout so that a NaN on either side fails.
     if ((tests & 1) && !(param.x.min < p.x)) return false;
@@ -53,10 +52,7 @@ bool InsideRange(const RangeParam &param, const Point3f &p)
     return PassesBounds(BoundsInForce(param), param, p);
 }
 
-static uint32_t CalendarSeconds(void)
-{
-    return static_cast<uint32_t>(time(nullptr));
-}
+static uint32_t CalendarSeconds(void) { return static_cast<uint32_t>(time(nullptr)); }
 
 int ApplyRangeSelection(HostDocument doc, const RangeParam &param)
 {
@@ -121,8 +117,7 @@ struct PointWalks {
     PointWalk forBounds[64];
 };
 
-template <size_t... TESTS>
-static constexpr PointWalks MakePointWalks(std::index_sequence<TESTS...>)
+template <size_t... TESTS> static constexpr PointWalks MakePointWalks(std::index_sequence<TESTS...>)
 {
     return {{WalkPoints<TESTS>...}};
 }

@@ -63,8 +63,8 @@ protected:
 
     LoggedCall Call(HostCall c, VertexIndex v = -1) const
     {
-        const bool selection = c == HostCall::IsSelect || c == HostCall::AddSelect ||
-                               c == HostCall::DeleteSelect;
+        const bool selection =
+            c == HostCall::IsSelect || c == HostCall::AddSelect || c == HostCall::DeleteSelect;
         if (selection) return {c, host.doc, host.currentIndex, v};
         if (c == HostCall::GetCurrentObjectIndex) return {c, host.doc, -1, -1};
         if (c == HostCall::GetObject) return {c, host.doc, host.currentIndex, -1};
@@ -84,10 +84,10 @@ protected:
         for (size_t i = 0; i < n; ++i) {
             const std::string want = i < expected.size() ? Describe(expected[i]) : "(no call)";
             const std::string got = i < host.log.size() ? Describe(host.log[i]) : "(no call)";
-            const bool docOk = i >= expected.size() || i >= host.log.size() ||
-                               expected[i].doc == host.log[i].doc;
-            EXPECT_TRUE(want == got && docOk) << "host call " << i << ": expected " << want
-                                              << ", got " << got;
+            const bool docOk =
+                i >= expected.size() || i >= host.log.size() || expected[i].doc == host.log[i].doc;
+            EXPECT_TRUE(want == got && docOk)
+                << "host call " << i << ": expected " << want << ", got " << got;
         }
         EXPECT_FALSE(host.wrongCall) << "a selection call named another document or object";
     }
@@ -372,8 +372,15 @@ TEST_F(Walk, BoundsOnAllThreeAxes)
 TEST_F(Walk, RandomTakesOneDrawPerInsideVertexInOrder)
 {
     // Vertices 0, 2, 3, 5, 6, 8 are inside (x < 0); 1, 4, 7 outside take no draw.
-    SetPoints(host, {{-1, 0, 0}, {1, 0, 0}, {-1, 0, 0}, {-1, 0, 0}, {1, 0, 0},
-                     {-1, 0, 0}, {-1, 0, 0}, {1, 0, 0}, {-1, 0, 0}});
+    SetPoints(host, {{-1, 0, 0},
+                     {1, 0, 0},
+                     {-1, 0, 0},
+                     {-1, 0, 0},
+                     {1, 0, 0},
+                     {-1, 0, 0},
+                     {-1, 0, 0},
+                     {1, 0, 0},
+                     {-1, 0, 0}});
     host.selected = {false, true, true, false, true, false, true, false, false};
     param.mode = Random;
     param.x.useMax = true;

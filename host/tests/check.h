@@ -26,10 +26,10 @@ void ReportFailure(const char *file, int line, const std::string &what);
 // there are none); returns the process exit code.
 int RunTests(int argc, char **argv);
 
-#define TEST_CASE(name)                                            \
-    static void name();                                            \
-    static TestCase name##_case = {#name, name, nullptr};          \
-    static TestRegistrar name##_registrar(&name##_case);           \
+#define TEST_CASE(name)                                                                            \
+    static void name();                                                                            \
+    static TestCase name##_case = {#name, name, nullptr};                                          \
+    static TestRegistrar name##_registrar(&name##_case);                                           \
     static void name()
 
 std::string Show(long long v);
@@ -53,23 +53,23 @@ inline std::string Show(const std::vector<std::string> &lines)
     return out + "\n    ]";
 }
 
-#define CHECK(cond)                                                            \
-    do {                                                                       \
-        if (!(cond)) ReportFailure(__FILE__, __LINE__, "CHECK(" #cond ")");    \
+#define CHECK(cond)                                                                                \
+    do {                                                                                           \
+        if (!(cond)) ReportFailure(__FILE__, __LINE__, "CHECK(" #cond ")");                        \
     } while (0)
 
-#define CHECK_EQ(actual, expected)                                                           \
-    do {                                                                                     \
-        const auto &check_a_ = (actual);                                                     \
-        const auto &check_e_ = (expected);                                                   \
-        if (!(check_a_ == check_e_))                                                         \
-            ReportFailure(__FILE__, __LINE__,                                                \
-                          std::string(#actual " is ") + Show(check_a_) + ", expected " +     \
-                              Show(check_e_));                                               \
+#define CHECK_EQ(actual, expected)                                                                 \
+    do {                                                                                           \
+        const auto &check_a_ = (actual);                                                           \
+        const auto &check_e_ = (expected);                                                         \
+        if (!(check_a_ == check_e_))                                                               \
+            ReportFailure(__FILE__, __LINE__,                                                      \
+                          std::string(#actual " is ") + Show(check_a_) + ", expected " +           \
+                              Show(check_e_));                                                     \
     } while (0)
 
 // For the places where a message should say more than the expression.
-#define CHECK_MSG(cond, message)                                          \
-    do {                                                                  \
-        if (!(cond)) ReportFailure(__FILE__, __LINE__, (message));        \
+#define CHECK_MSG(cond, message)                                                                   \
+    do {                                                                                           \
+        if (!(cond)) ReportFailure(__FILE__, __LINE__, (message));                                 \
     } while (0)

@@ -50,10 +50,12 @@ void RecordDialog(HWND dialog, int tag)
         s.buddy[i] = reinterpret_cast<HWND>(SendMessageA(spin, UDM_GETBUDDY, 0, 0));
     }
     s.modeIndex = static_cast<int>(SendDlgItemMessageA(dialog, IDC_MODE_COMBO, CB_GETCURSEL, 0, 0));
-    const int entries = static_cast<int>(SendDlgItemMessageA(dialog, IDC_MODE_COMBO, CB_GETCOUNT, 0, 0));
+    const int entries =
+        static_cast<int>(SendDlgItemMessageA(dialog, IDC_MODE_COMBO, CB_GETCOUNT, 0, 0));
     for (int i = 0; i < entries; ++i) {
         char text[128] = "";
-        SendDlgItemMessageA(dialog, IDC_MODE_COMBO, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        SendDlgItemMessageA(dialog, IDC_MODE_COMBO, CB_GETLBTEXT, i,
+                            reinterpret_cast<LPARAM>(text));
         s.modeEntries.push_back(text);
     }
     HWND focus = GetFocus();
@@ -79,7 +81,10 @@ DriverStep SpinNotice(int spin, int position)
     return Make(DriverAction::SpinNotice, spin, position);
 }
 DriverStep Type(int edit, const char *text) { return Make(DriverAction::Type, edit, 0, text); }
-DriverStep SetText(int edit, const char *text) { return Make(DriverAction::SetText, edit, 0, text); }
+DriverStep SetText(int edit, const char *text)
+{
+    return Make(DriverAction::SetText, edit, 0, text);
+}
 DriverStep Click(int id) { return Make(DriverAction::Click, id); }
 DriverStep Mode(int index) { return Make(DriverAction::ChooseMode, 0, index); }
 DriverStep Key(int virtualKey) { return Make(DriverAction::Key, 0, virtualKey); }

@@ -12,14 +12,13 @@
 static const float Inf = std::numeric_limits<float>::infinity();
 
 // Vertices along X, on both sides of 0.
-static const std::vector<Point3f> kRow = {{-2, 5, 0}, {1, 0, 0}, {-0.5f, 0, 9}, {0, 0, 0},
+static const std::vector<Point3f> kRow = {{-2, 5, 0},    {1, 0, 0},  {-0.5f, 0, 9},  {0, 0, 0},
                                           {-0.0f, 1, 1}, {3, -1, 0}, {-1e-30f, 0, 0}};
 
 static std::vector<std::string> Opening()
 {
     return {Call("MQ_GetWindowHandle"), Call("MQDoc_GetCurrentObjectIndex"),
-            Call("MQDoc_GetObject", 0), Call("MQObj_GetVertexCount"),
-            Call("MQObj_GetVertexArray")};
+            Call("MQDoc_GetObject", 0), Call("MQObj_GetVertexCount"), Call("MQObj_GetVertexArray")};
 }
 
 static std::vector<std::string> Plus(std::vector<std::string> calls,
@@ -80,8 +79,8 @@ TEST_CASE(command_dialog_sits_on_the_hosts_window)
 {
     ResetDocument(kRow);
     BindToThisHost();
-    HWND main = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 80,
-                                400, 300, nullptr, nullptr, nullptr, nullptr);
+    HWND main = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 80, 400,
+                                300, nullptr, nullptr, nullptr, nullptr);
     TheDocument().mainWindow = main;
     RunCommand({Look(0), Click(IDCANCEL)});
     CHECK_EQ(g_states.size(), 1u);
@@ -96,7 +95,7 @@ TEST_CASE(command_no_current_object_after_the_dialog)
     BindToThisHost();
     CHECK_EQ(RunCommand({Click(IDOK)}), 0);
     CHECK_EQ(HostCalls(), (std::vector<std::string>{Call("MQ_GetWindowHandle"),
-                                                     Call("MQDoc_GetCurrentObjectIndex")}));
+                                                    Call("MQDoc_GetCurrentObjectIndex")}));
     TheDocument().currentIndex = 0;
     TheDocument().objectExists = false;
     CHECK_EQ(RunCommand({Click(IDOK)}), 0);
@@ -126,10 +125,21 @@ TEST_CASE(command_typed_text_reaches_the_walk_as_a_float)
         const char *text;
         float value;
     } rows[] = {
-        {"abc", 0.0f},     {"", 0.0f},         {" 2.5", 2.5f},     {"2,5", 2.0f},
-        {"1e1", 10.0f},    {"1d1", 10.0f},     {"1e", 1.0f},       {"0x10", 0.0f},
-        {"inf", 0.0f},     {"0.1", 0.1f},      {"-419429.59", -419429.59f},
-        {"1e39", Inf},     {"1e400", Inf},     {"-1e-50", -0.0f},  {"3.4028235e38", 3.4028235e38f},
+        {"abc", 0.0f},
+        {"", 0.0f},
+        {" 2.5", 2.5f},
+        {"2,5", 2.0f},
+        {"1e1", 10.0f},
+        {"1d1", 10.0f},
+        {"1e", 1.0f},
+        {"0x10", 0.0f},
+        {"inf", 0.0f},
+        {"0.1", 0.1f},
+        {"-419429.59", -419429.59f},
+        {"1e39", Inf},
+        {"1e400", Inf},
+        {"-1e-50", -0.0f},
+        {"3.4028235e38", 3.4028235e38f},
         {"123456789012345678901234567890", 1.2345679e29f},
     };
     for (const auto &row : rows) {
@@ -139,8 +149,7 @@ TEST_CASE(command_typed_text_reaches_the_walk_as_a_float)
         BindToThisHost();
         CHECK_EQ(RunCommand({Type(IDC_MAX_X_EDIT, row.text), Click(IDOK)}), 1);
         CHECK_MSG(TheDocument().selected == (std::vector<bool>{true, false, false}),
-                  std::string("\"") + row.text + "\" did not reach the walk as " +
-                      Show(row.value));
+                  std::string("\"") + row.text + "\" did not reach the walk as " + Show(row.value));
     }
 }
 
@@ -148,15 +157,19 @@ TEST_CASE(command_every_bound_is_read_from_its_own_box)
 {
     // Lower bounds on X, Y, Z and upper bounds on Y, Z, X, each with its own
     // value; a vertex just outside each one, and one inside them all.
-    ResetDocument({{0, 0, 0}, {-1.0f, 0, 0}, {0, -2.0f, 0}, {0, 0, -3.0f},
-                   {1.5f, 0, 0}, {0, 2.5f, 0}, {0, 0, 3.5f}});
+    ResetDocument({{0, 0, 0},
+                   {-1.0f, 0, 0},
+                   {0, -2.0f, 0},
+                   {0, 0, -3.0f},
+                   {1.5f, 0, 0},
+                   {0, 2.5f, 0},
+                   {0, 0, 3.5f}});
     BindToThisHost();
-    CHECK_EQ(RunCommand({Click(IDC_MIN_X_CHECK), Type(IDC_MIN_X_EDIT, "-1"),
-                         Click(IDC_MIN_Y_CHECK), Type(IDC_MIN_Y_EDIT, "-2"),
-                         Click(IDC_MIN_Z_CHECK), Type(IDC_MIN_Z_EDIT, "-3"),
-                         Type(IDC_MAX_X_EDIT, "1.5"), Click(IDC_MAX_Y_CHECK),
-                         Type(IDC_MAX_Y_EDIT, "2.5"), Click(IDC_MAX_Z_CHECK),
-                         Type(IDC_MAX_Z_EDIT, "3.5"), Click(IDOK)}),
+    CHECK_EQ(RunCommand({Click(IDC_MIN_X_CHECK), Type(IDC_MIN_X_EDIT, "-1"), Click(IDC_MIN_Y_CHECK),
+                         Type(IDC_MIN_Y_EDIT, "-2"), Click(IDC_MIN_Z_CHECK),
+                         Type(IDC_MIN_Z_EDIT, "-3"), Type(IDC_MAX_X_EDIT, "1.5"),
+                         Click(IDC_MAX_Y_CHECK), Type(IDC_MAX_Y_EDIT, "2.5"),
+                         Click(IDC_MAX_Z_CHECK), Type(IDC_MAX_Z_EDIT, "3.5"), Click(IDOK)}),
              1);
     CHECK_EQ(HostCalls(), Plus(Opening(), {Call("MQDoc_AddSelectVertex", 0, 0)}));
 }
@@ -173,18 +186,17 @@ TEST_CASE(command_switched_off_bound_is_ignored_whatever_its_text)
 TEST_CASE(command_each_mode_end_to_end)
 {
     // Inside: x < 0, vertices 0, 2, 6; vertex 2 starts selected.
-    const std::vector<std::string> ask = {Call("MQDoc_IsSelectVertex", 0, 0),
-                                          Call("MQDoc_AddSelectVertex", 0, 0),
-                                          Call("MQDoc_IsSelectVertex", 0, 2),
-                                          Call("MQDoc_DeleteSelectVertex", 0, 2),
-                                          Call("MQDoc_IsSelectVertex", 0, 6),
-                                          Call("MQDoc_AddSelectVertex", 0, 6)};
+    const std::vector<std::string> ask = {
+        Call("MQDoc_IsSelectVertex", 0, 0), Call("MQDoc_AddSelectVertex", 0, 0),
+        Call("MQDoc_IsSelectVertex", 0, 2), Call("MQDoc_DeleteSelectVertex", 0, 2),
+        Call("MQDoc_IsSelectVertex", 0, 6), Call("MQDoc_AddSelectVertex", 0, 6)};
     const struct {
         int mode;
         std::vector<std::string> calls;
     } rows[] = {
-        {1, {Call("MQDoc_DeleteSelectVertex", 0, 0), Call("MQDoc_DeleteSelectVertex", 0, 2),
-             Call("MQDoc_DeleteSelectVertex", 0, 6)}},
+        {1,
+         {Call("MQDoc_DeleteSelectVertex", 0, 0), Call("MQDoc_DeleteSelectVertex", 0, 2),
+          Call("MQDoc_DeleteSelectVertex", 0, 6)}},
         {2, ask},
         {-1, {}},  // no list entry chosen: nothing changes, yet the walk ran
     };

@@ -68,8 +68,7 @@ static void Walk(const char *name, const std::vector<Expect> &rows, int row = X_
         CHECK_MSG(seen[i].text[row] == rows[i].text && seen[i].position[row] == rows[i].position,
                   std::string(name) + ", step " + std::to_string(i) + ": shows \"" +
                       seen[i].text[row] + "\" at " + std::to_string(seen[i].position[row]) +
-                      ", expected \"" + rows[i].text + "\" at " +
-                      std::to_string(rows[i].position));
+                      ", expected \"" + rows[i].text + "\" at " + std::to_string(rows[i].position));
     }
 }
 
@@ -137,11 +136,12 @@ TEST_CASE(dialog_spin_of_a_switched_off_bound_still_writes_its_text)
     // The lower X bound starts switched off. The spin control itself ignores
     // clicks while its edit box is disabled, but whatever step it reports is
     // still written into the disabled edit box.
-    Walk("switched-off bound", {
-                                   {Up(IDC_MIN_X_SPIN), "0.00", ZERO},
-                                   {SpinNotice(IDC_MIN_X_SPIN, ZERO + 2), "0.20", ZERO + 2},
-                                   {SpinNotice(IDC_MIN_X_SPIN, 0), "-419429.59", 0},
-                               },
+    Walk("switched-off bound",
+         {
+             {Up(IDC_MIN_X_SPIN), "0.00", ZERO},
+             {SpinNotice(IDC_MIN_X_SPIN, ZERO + 2), "0.20", ZERO + 2},
+             {SpinNotice(IDC_MIN_X_SPIN, 0), "-419429.59", 0},
+         },
          X_MIN);
     Walk("switched off after a step", {
                                           {Up(IDC_MAX_X_SPIN), "0.10", ZERO + 1},

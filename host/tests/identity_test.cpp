@@ -45,10 +45,7 @@ TEST_CASE(crashcheck_access_violation)
     *nowhere = 1;
 }
 
-TEST_CASE(identity_type_is_command)
-{
-    CHECK_EQ(Plugin().getPlugInType(), 4);
-}
+TEST_CASE(identity_type_is_command) { CHECK_EQ(Plugin().getPlugInType(), 4); }
 
 TEST_CASE(identity_name_and_menu_text_in_shift_jis)
 {

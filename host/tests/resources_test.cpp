@@ -87,6 +87,7 @@ struct DialogHeader {
     BYTE italic, charset;
     std::wstring typeface;
 };
+// clang-format off
 const DialogHeader EXPECTED_HEADER = {
     1, 0xFFFF,                      // extended template
     0, 0, 0x80C800C0,               // help id, extended style, style
@@ -96,6 +97,7 @@ const DialogHeader EXPECTED_HEADER = {
     L"cubrik v1.00",
     9, 400, 0, 0, L"Tahoma",        // 9 point, weight 400, not italic, charset 0
 };
+// clang-format on
 
 // ---------------------------------------------------------------------------
 // Reading an extended dialog template
@@ -113,8 +115,8 @@ struct DialogControl {
 struct DialogTemplate {
     DialogHeader header;
     std::vector<DialogControl> controls;
-    bool overran;     // a field reached past the resource's end
-    size_t bytesLeft; // after the last control
+    bool overran;      // a field reached past the resource's end
+    size_t bytesLeft;  // after the last control
 };
 
 class Reader {
@@ -296,10 +298,10 @@ struct StringRow {
 const StringRow STRINGS[] = {
     {96, nullptr},
     {102, nullptr},
-    {103, "\x91\x49\x91\xf0\x82\xb7\x82\xe9"},                           // 選択する
-    {104, "\x94\xf1\x91\x49\x91\xf0\x82\xc9\x82\xb7\x82\xe9"},           // 非選択にする
-    {105, "\x91\x49\x91\xf0\x94\xbd\x93\x5d\x82\xb7\x82\xe9"},           // 選択反転する
-    {106, "\x83\x89\x83\x93\x83\x5f\x83\x80\x82\xc9\x91\x49\x91\xf0"},   // ランダムに選択
+    {103, "\x91\x49\x91\xf0\x82\xb7\x82\xe9"},                          // 選択する
+    {104, "\x94\xf1\x91\x49\x91\xf0\x82\xc9\x82\xb7\x82\xe9"},          // 非選択にする
+    {105, "\x91\x49\x91\xf0\x94\xbd\x93\x5d\x82\xb7\x82\xe9"},          // 選択反転する
+    {106, "\x83\x89\x83\x93\x83\x5f\x83\x80\x82\xc9\x91\x49\x91\xf0"},  // ランダムに選択
     {107, nullptr},
     {111, nullptr},
 };
@@ -325,12 +327,8 @@ struct VersionRow {
 };
 
 const VersionRow VERSION_TEXTS[] = {
-    {"ProductName", "cubrik"},
-    {"FileVersion", "1.0.0.0"},
-    {"ProductVersion", "1.0.0.0"},
-    {"OriginalFilename", "cubrik.dll"},
-    {"InternalName", "cubrik"},
-    {"CompanyName", nullptr},
+    {"ProductName", "cubrik"},          {"FileVersion", "1.0.0.0"}, {"ProductVersion", "1.0.0.0"},
+    {"OriginalFilename", "cubrik.dll"}, {"InternalName", "cubrik"}, {"CompanyName", nullptr},
     {"LegalCopyright", nullptr},
 };
 
@@ -388,7 +386,8 @@ TEST_CASE(resources_dialog_controls)
     DialogTemplate t;
     if (!LoadRangeTemplate(&t)) return;
     CHECK_MSG(!t.overran, "dialog 101 reads past the end of its resource");
-    CHECK_MSG(t.bytesLeft < 4, "dialog 101 has " + Show(static_cast<unsigned long long>(t.bytesLeft)) +
+    CHECK_MSG(t.bytesLeft < 4, "dialog 101 has " +
+                                   Show(static_cast<unsigned long long>(t.bytesLeft)) +
                                    " bytes after its last control");
     CHECK_EQ(t.controls.size(), CONTROL_COUNT);
     for (size_t i = 0; i < CONTROL_COUNT && i < t.controls.size(); ++i) {
@@ -427,7 +426,8 @@ TEST_CASE(resources_strings_in_shift_jis)
             continue;
         }
         const int expected = static_cast<int>(strlen(row.bytes));
-        CHECK_MSG(length == expected, at + ": length " + Show(length) + ", expected " + Show(expected));
+        CHECK_MSG(length == expected,
+                  at + ": length " + Show(length) + ", expected " + Show(expected));
         CHECK_MSG(length >= 0 && length < static_cast<int>(sizeof buffer) && buffer[length] == '\0',
                   at + " is not terminated");
         CHECK_MSG(std::string(buffer, length > 0 ? length : 0) == row.bytes,
@@ -516,8 +516,10 @@ TEST_CASE(resources_dialog_as_created)
 {
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_UPDOWN_CLASS};
     CHECK(InitCommonControlsEx(&icc));
-    HWND dialog = CreateDialogParamA(Plugin().module, MAKEINTRESOURCEA(101), nullptr, PassiveProc, 0);
-    CHECK_MSG(dialog != nullptr, "dialog 101 cannot be created (error " + Show(GetLastError()) + ")");
+    HWND dialog =
+        CreateDialogParamA(Plugin().module, MAKEINTRESOURCEA(101), nullptr, PassiveProc, 0);
+    CHECK_MSG(dialog != nullptr,
+              "dialog 101 cannot be created (error " + Show(GetLastError()) + ")");
     if (!dialog) return;
 
     // The children in z-order are the controls in template order.
@@ -530,10 +532,11 @@ TEST_CASE(resources_dialog_as_created)
 
     for (const SpinRow &row : BUDDIES) {
         HWND spin = GetDlgItem(dialog, row.spin);
-        HWND buddy = spin ? reinterpret_cast<HWND>(SendMessageA(spin, UDM_GETBUDDY, 0, 0)) : nullptr;
+        HWND buddy =
+            spin ? reinterpret_cast<HWND>(SendMessageA(spin, UDM_GETBUDDY, 0, 0)) : nullptr;
         const int buddyId = buddy ? GetDlgCtrlID(buddy) : 0;
-        CHECK_MSG(buddyId == row.edit, "spin " + Show(row.spin) + " is attached to " + Show(buddyId) +
-                                           ", expected " + Show(row.edit));
+        CHECK_MSG(buddyId == row.edit, "spin " + Show(row.spin) + " is attached to " +
+                                           Show(buddyId) + ", expected " + Show(row.edit));
     }
 
     // OK is drawn and answers as the default button (the dialog would name
