@@ -236,6 +236,13 @@ bool ParseDriverScript(const char *script, std::vector<DriverStep> &steps, std::
             rest += used;
             return true;
         };
+        // The same, for a step whose number is a value rather than a control.
+        auto needValue = [&](DriverAction action) {
+            if (!needId(action)) return false;
+            step.value = step.id;
+            step.id = 0;
+            return true;
+        };
         auto textAfter = [&]() {
             while (*rest == ' ') ++rest;
             std::string t(rest);
@@ -257,7 +264,7 @@ bool ParseDriverScript(const char *script, std::vector<DriverStep> &steps, std::
         } else if (w == "click" || w == "check")
             ok = needId(DriverAction::Click);
         else if (w == "mode")
-            ok = needId(DriverAction::ChooseMode), step.value = step.id, step.id = 0;
+            ok = needValue(DriverAction::ChooseMode);
         else if (w == "ok")
             step = Step(DriverAction::Click, IDOK);
         else if (w == "cancel")
@@ -269,7 +276,7 @@ bool ParseDriverScript(const char *script, std::vector<DriverStep> &steps, std::
         else if (w == "close")
             step = Step(DriverAction::CloseBox);
         else if (w == "pause")
-            ok = needId(DriverAction::Pause), step.value = step.id, step.id = 0;
+            ok = needValue(DriverAction::Pause);
         else if (w == "snapshot") {
             step.action = DriverAction::Snapshot;
             step.text = textAfter();
