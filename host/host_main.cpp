@@ -13,8 +13,8 @@
 #include <string>
 
 #include "host/dialog_driver.h"
+#include "host/plugin_loader.h"
 #include "host/standin_host.h"
-#include "plugin/plugin_exports.h"
 
 static const char USAGE[] =
     "usage: host.exe PLUGIN.dll MESH.obj [--script STEPS] [--select-below x|y|z VALUE]\n"
@@ -37,11 +37,6 @@ static std::string Utf8FromAnsi(const char *text)
 static std::string g_lastDialogState;
 
 static void RememberDialog(HWND dialog, int) { g_lastDialogState = DescribeDialog(dialog); }
-
-template <typename T> static T Export(HMODULE module, const char *name)
-{
-    return reinterpret_cast<T>(reinterpret_cast<void *>(GetProcAddress(module, name)));
-}
 
 int main(int argc, char **argv)
 {
@@ -84,32 +79,22 @@ int main(int argc, char **argv)
         for (size_t i = 0; i < points.size(); ++i)
             TheDocument().selected[i] = (&points[i].x)[belowAxis] < belowValue;
 
-    HMODULE plugin = LoadLibraryA(pluginPath);
-    if (!plugin) {
-        fprintf(stderr, "host: cannot load %s (error %lu)\n", pluginPath, GetLastError());
-        return 2;
-    }
-    auto checkVersion = Export<PFN_MQCheckVersion>(plugin, "MQCheckVersion");
-    auto getId = Export<PFN_MQGetPlugInID>(plugin, "MQGetPlugInID");
-    auto getName = Export<PFN_MQGetPlugInName>(plugin, "MQGetPlugInName");
-    auto getType = Export<PFN_MQGetPlugInType>(plugin, "MQGetPlugInType");
-    auto enumString = Export<PFN_MQEnumString>(plugin, "MQEnumString");
-    auto init = Export<PFN_MQInit>(plugin, "MQInit");
-    auto modify = Export<PFN_MQModifyObject>(plugin, "MQModifyObject");
-    if (!checkVersion || !getId || !getName || !getType || !enumString || !init || !modify) {
-        fprintf(stderr, "host: %s lacks one of the seven plug-in exports\n", pluginPath);
+    LoadedPlugin plugin;
+    if (const char *missing = LoadPlugin(pluginPath, plugin)) {
+        fprintf(stderr, "host: %s: cannot load %s (error %lu)\n", pluginPath, missing,
+                GetLastError());
         return 2;
     }
 
     uint32_t product = 0, id = 0;
-    getId(&product, &id);
+    plugin.getPlugInId(&product, &id);
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, sizeof self);
-    const int32_t bound = init(self);
+    const int32_t bound = plugin.init(self);
     if (!quiet) {
-        printf("plug-in: %s\n", Utf8FromAnsi(getName()).c_str());
-        printf("  version 0x%X, type %d, id %08X:%08X, command 0: %s\n", checkVersion(0), getType(),
-               product, id, Utf8FromAnsi(enumString(0)).c_str());
+        printf("plug-in: %s\n", Utf8FromAnsi(plugin.getPlugInName()).c_str());
+        printf("  version 0x%X, type %d, id %08X:%08X, command 0: %s\n", plugin.checkVersion(0),
+               plugin.getPlugInType(), product, id, Utf8FromAnsi(plugin.enumString(0)).c_str());
         printf("  bound the host's functions: %s\n", bound ? "yes" : "no");
     }
 
@@ -137,7 +122,7 @@ int main(int argc, char **argv)
 
     const int before = SelectedCount();
     CallLog().clear();
-    const int32_t result = modify(0, TheDocumentHandle());
+    const int32_t result = plugin.modifyObject(0, TheDocumentHandle());
     DisarmDialogDriver();
 
     std::set<int> touched;
@@ -168,6 +153,6 @@ int main(int argc, char **argv)
         fclose(out);
     }
     DestroyWindow(main);
-    FreeLibrary(plugin);
+    FreeLibrary(plugin.module);
     return UnexpectedCalls().empty() && !DriverTimedOut() ? 0 : 1;
 }

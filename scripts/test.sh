@@ -10,13 +10,16 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 jobs=$(nproc)
 step() { printf '\n== %s\n' "$*"; }
 
+# run_preset PRESET [WRAPPER...]: build the preset, then run its tests,
+# through the wrapper command when one is given.
 run_preset() {
     local preset=$1
+    shift
     step "$preset: configure and build"
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" -j"$jobs" >/dev/null
     step "$preset: test"
-    ctest --preset "$preset" -j"$jobs"
+    "$@" ctest --preset "$preset" -j"$jobs"
 }
 
 run_preset native
@@ -24,6 +27,4 @@ run_preset native-asan
 run_preset fuzz
 
 # The Wine tests share one virtual display rather than starting one each.
-export -f run_preset step
-export jobs
-"$PWD/scripts/with-display.sh" bash -c 'run_preset win32'
+run_preset win32 "$PWD/scripts/with-display.sh"
