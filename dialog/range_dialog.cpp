@@ -1,8 +1,14 @@
 // The range dialog's procedure. Each bound has a checkbox that switches it on,
 // an edit box with its value, and a spin that steps the value by 0.1. The
 // edit box and the spin are coupled both ways: typing moves the spin, a spin
-// step rewrites the text, and g_ignoreNextEditUpdate stops the rewrite from
-// echoing back into the spin. The record is filled from the texts on OK.
+// step rewrites the text, and the dialog's ignoreNextEditUpdate stops the
+// rewrite from echoing back into the spin. The record is filled from the
+// texts on OK.
+//
+// Everything a run needs lives in its RangeDialogState, which the caller owns
+// and the dialog keeps in its DWLP_USER slot: a modal dialog disables only its
+// owner, so the host can start the command again (from a timer, another
+// window or another thread) while one is open, and each must keep its own.
 #include "dialog/range_dialog.h"
 
 #include <commctrl.h>
@@ -13,12 +19,6 @@
 #include "dialog/spin_encoding.h"
 #include "plugin/plugin_module.h"
 #include "selection/range_selection.h"
-
-// The open dialog's record (one dialog at a time: it is modal).
-static RangeParam *g_rangeParam;
-// Set just before the spin-to-edit path writes a text; the EN_UPDATE that the
-// write raises clears it instead of moving the spin.
-static bool g_ignoreNextEditUpdate;
 
 enum { STRING_BUFFER = 128 };
 
@@ -96,11 +96,27 @@ static LRESULT SendToControl(HWND dialog, int id, UINT message, WPARAM wParam, L
     return SendMessageA(GetDlgItem(dialog, id), message, wParam, lParam);
 }
 
+// The run's state, kept with the dialog from WM_INITDIALOG on; null before
+// it (WM_SETFONT and the other creation messages come first).
+static RangeDialogState *StateOf(HWND dialog)
+{
+    return reinterpret_cast<RangeDialogState *>(GetWindowLongPtrA(dialog, DWLP_USER));
+}
+
 static INT_PTR OnInitDialog(HWND dialog, LPARAM param)
 {
     RegisterSpinControlClass();
-    g_rangeParam = reinterpret_cast<RangeParam *>(param);
-    if (g_rangeParam) InitRangeParam(*g_rangeParam);  // OK overwrites every field
+    RangeDialogState *state = reinterpret_cast<RangeDialogState *>(param);
+    if (!state || !state->param) {  // nothing to fill: refuse to run
+        EndDialog(dialog, -1);
+        return TRUE;
+    }
+    // Kept before any control is written: the writes below come back as
+    // EN_UPDATE notices, which need it.
+    SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
+    state->ignoreNextEditUpdate = false;
+    state->confirmed = false;
+    InitRangeParam(*state->param);  // OK overwrites every field
 
     for (const BoundControls &b : kBounds)
         SendToControl(dialog, b.spin, UDM_SETRANGE32, 0 /* lower end */, SPIN_MAX_POS);
@@ -134,10 +150,10 @@ static void FillRecord(HWND dialog, RangeParam &param)
 }
 
 // Typed text moves the spin; the text itself stays as it is.
-static INT_PTR OnEditUpdate(HWND dialog, int id, HWND edit)
+static INT_PTR OnEditUpdate(HWND dialog, RangeDialogState &state, int id, HWND edit)
 {
-    if (g_ignoreNextEditUpdate) {  // the spin's own write
-        g_ignoreNextEditUpdate = false;
+    if (state.ignoreNextEditUpdate) {  // the spin's own write
+        state.ignoreNextEditUpdate = false;
         return FALSE;
     }
     HWND spin = SpinForControl(dialog, edit);
@@ -147,7 +163,7 @@ static INT_PTR OnEditUpdate(HWND dialog, int id, HWND edit)
     return TRUE;
 }
 
-static INT_PTR OnCommand(HWND dialog, int id, HWND control, UINT code)
+static INT_PTR OnCommand(HWND dialog, RangeDialogState &state, int id, HWND control, UINT code)
 {
     if (IsBoundCheckbox(id)) {
         if (control) {
@@ -158,7 +174,8 @@ static INT_PTR OnCommand(HWND dialog, int id, HWND control, UINT code)
         return TRUE;
     }
     if (id == IDOK) {
-        if (g_rangeParam) FillRecord(dialog, *g_rangeParam);
+        FillRecord(dialog, *state.param);
+        state.confirmed = true;  // only this makes the command walk
         EndDialog(dialog, IDOK);
         return TRUE;
     }
@@ -166,12 +183,12 @@ static INT_PTR OnCommand(HWND dialog, int id, HWND control, UINT code)
         EndDialog(dialog, IDCANCEL);
         return TRUE;
     }
-    if (code == EN_UPDATE) return OnEditUpdate(dialog, id, control);
+    if (code == EN_UPDATE) return OnEditUpdate(dialog, state, id, control);
     return FALSE;
 }
 
 // A spin step rewrites its edit box from the spin's position.
-static INT_PTR OnSpinScroll(HWND dialog, HWND spin)
+static INT_PTR OnSpinScroll(HWND dialog, RangeDialogState &state, HWND spin)
 {
     HWND edit = EditForControl(dialog, spin);
     if (!edit) return FALSE;
@@ -180,7 +197,7 @@ static INT_PTR OnSpinScroll(HWND dialog, HWND spin)
                  reinterpret_cast<LPARAM>(&upper));
     if (upper != SPIN_MAX_POS) return TRUE;  // not one of this dialog's spins
 
-    g_ignoreNextEditUpdate = true;
+    state.ignoreNextEditUpdate = true;
     const int32_t position = static_cast<int32_t>(SendMessageA(spin, UDM_GETPOS32, 0, 0));
     WriteEditValue(dialog, ControlId(edit), SpinValueForPosition(position));
     return TRUE;
@@ -188,13 +205,15 @@ static INT_PTR OnSpinScroll(HWND dialog, HWND spin)
 
 INT_PTR CALLBACK RangeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_INITDIALOG) return OnInitDialog(dialog, lParam);
+    RangeDialogState *state = StateOf(dialog);
+    if (!state) return FALSE;
     switch (message) {
-    case WM_INITDIALOG:
-        return OnInitDialog(dialog, lParam);
     case WM_COMMAND:
-        return OnCommand(dialog, LOWORD(wParam), reinterpret_cast<HWND>(lParam), HIWORD(wParam));
+        return OnCommand(dialog, *state, LOWORD(wParam), reinterpret_cast<HWND>(lParam),
+                         HIWORD(wParam));
     case WM_VSCROLL:
-        return OnSpinScroll(dialog, reinterpret_cast<HWND>(lParam));
+        return OnSpinScroll(dialog, *state, reinterpret_cast<HWND>(lParam));
     default:
         return FALSE;
     }
