@@ -8,6 +8,8 @@
 
 HINSTANCE g_hInstance;
 bool g_hostBound;
+// The module the table points into, held for as long as the table is in use.
+static HMODULE g_hostModule;
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD /*reason*/, LPVOID /*reserved*/)
 {
@@ -42,11 +44,16 @@ int32_t __cdecl MQInit(const char *hostExecutable)
     HMODULE host = LoadLibraryA(hostExecutable);
     if (!host) return 0;  // the table stays as it was, and so does its state
     const int bound = BindHostFunctions(g_host, LookUpExport, host);
-    // A failed binding leaves the slots before the missing name pointing into
-    // a module that is released below: the command must not use them.
+    // The table now points into this module, wholly or (after a missing
+    // name) in part. A host names its own running executable, which stays
+    // loaded anyway; but a file that was not loaded before would be unmapped
+    // by releasing it, and the next command would call into nothing. So the
+    // reference is kept while a complete table points into the module, and
+    // released once it is replaced. A partial table is never used.
+    HMODULE previous = g_hostModule;
+    g_hostModule = bound ? host : nullptr;
     g_hostBound = bound != 0;
-    // The host names its own running executable, which stays loaded after
-    // this reference is released, and so do the addresses taken from it.
-    FreeLibrary(host);
+    if (previous) FreeLibrary(previous);
+    if (!bound) FreeLibrary(host);
     return bound;
 }
