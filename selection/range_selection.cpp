@@ -52,20 +52,33 @@ bool InsideRange(const RangeParam &param, const Point3f &p)
     return PassesBounds(BoundsInForce(param), param, p);
 }
 
-static uint32_t CalendarSeconds(void) { return static_cast<uint32_t>(time(nullptr)); }
+uint32_t SeedFromCalendarSeconds(int64_t seconds) { return static_cast<uint32_t>(seconds); }
+
+// The calendar time in whole seconds, 64 bits wide everywhere: the C
+// runtime's 32-bit time() has no value after 2038-01-19.
+static uint32_t CalendarSeed(void)
+{
+#ifdef _WIN32
+    return SeedFromCalendarSeconds(_time64(nullptr));
+#else
+    static_assert(sizeof(time_t) == 8, "a 64-bit time_t");
+    return SeedFromCalendarSeconds(time(nullptr));
+#endif
+}
 
 int ApplyRangeSelection(HostDocument doc, const RangeParam &param)
 {
-    return ApplyRangeSelectionSeeded(doc, param, CalendarSeconds);
+    return ApplyRangeSelectionSeeded(doc, param, CalendarSeed);
 }
 
 // Room for count + 1 points, or null. The size is checked before anything is
 // multiplied, so a huge count from the host can never wrap into a short
-// buffer that the host would then write past.
+// buffer that the host would then write past; and the limit is the same for
+// every build, so the same host answers give the same result everywhere.
 static Point3f *NewPointBuffer(int32_t count)
 {
     const size_t slots = static_cast<size_t>(count) + 1;
-    if (slots > static_cast<size_t>(PTRDIFF_MAX) / sizeof(Point3f)) return nullptr;
+    if (slots > POINT_BUFFER_MAX_BYTES / sizeof(Point3f)) return nullptr;
     // Point3f is trivial, so the raw array form needs no construction; it also
     // keeps the size check in our hands rather than the compiler's throwing one.
     return static_cast<Point3f *>(::operator new[](slots * sizeof(Point3f), std::nothrow));

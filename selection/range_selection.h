@@ -43,14 +43,21 @@ void InitRangeParam(RangeParam &param);
 // floats exactly; a NaN on either side fails.
 bool InsideRange(const RangeParam &param, const Point3f &p);
 
+// The largest point buffer the walk asks for, in bytes, in every build: the
+// 32-bit address space's limit. A larger vertex count makes the walk read
+// nothing and report 0.
+#define POINT_BUFFER_MAX_BYTES static_cast<size_t>(INT32_MAX)
+
 // Applies param.mode to every vertex of the document's current object that
 // lies inside the bounds. 1 when the walk ran over the current object, 0 when
 // there is none or its points could not be read.
 int ApplyRangeSelection(HostDocument doc, const RangeParam &param);
 
 // The same walk with the source of the random seed handed in, so that tests
-// can fix it; ApplyRangeSelection seeds from the calendar time in seconds.
+// can fix it; ApplyRangeSelection seeds from the calendar time in seconds,
+// taken 64 bits wide and cut to its low 32 bits by SeedFromCalendarSeconds.
 typedef uint32_t (*SeedSource)(void);
+uint32_t SeedFromCalendarSeconds(int64_t seconds);
 int ApplyRangeSelectionSeeded(HostDocument doc, const RangeParam &param, SeedSource seed);
 
 // The plug-in's own pseudo-random generator, so that the host's C runtime
