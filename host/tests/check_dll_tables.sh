@@ -1,30 +1,50 @@
 #!/usr/bin/env bash
-# The shipped DLL exports exactly the seven entry points, by plain name, and
-# imports nothing but system DLLs that every Windows has.
+# The shipped DLL, as a host and a security reviewer see it: the expected
+# format, exactly the seven entry points by plain name, nothing imported but
+# system DLLs that every Windows has, the hardening characteristics, and at
+# most 64 KiB.
+# usage: check_dll_tables.sh DLL pei-i386|pei-x86-64
 set -euo pipefail
 dll=$1
-dump=$(i686-w64-mingw32-objdump -p "$dll")
+format=$2
+# The x86-64 objdump reads both formats.
+dump=$(x86_64-w64-mingw32-objdump -p "$dll")
 failed=0
+fail() { echo "$*"; failed=1; }
+
+machine=$(printf '%s\n' "$dump" | sed -n 's/^.*file format //p' | head -1)
+[ "$machine" = "$format" ] || fail "format: got $machine, expected $format"
 
 exports=$(printf '%s\n' "$dump" | awk '/\[Ordinal\/Name Pointer\] Table/{on=1;next} on&&/^[[:space:]]*\[/{print $NF} on&&/^$/{on=0}' | sort | tr '\n' ' ')
 expected="MQCheckVersion MQEnumString MQGetPlugInID MQGetPlugInName MQGetPlugInType MQInit MQModifyObject "
-if [ "$exports" != "$expected" ]; then
-    echo "exports: got [$exports], expected [$expected]"; failed=1
-fi
+[ "$exports" = "$expected" ] || fail "exports: got [$exports], expected [$expected]"
 
+# ADVAPI32 seeds the stack protector's canary; the rest are the plug-in's own.
 imports=$(printf '%s\n' "$dump" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u | tr '\n' ' ')
 for dll_name in $imports; do
     case "$dll_name" in
-        kernel32.dll|user32.dll|comctl32.dll|msvcrt.dll) ;;
-        *) echo "imports $dll_name, which no host has"; failed=1 ;;
+        kernel32.dll|user32.dll|comctl32.dll|msvcrt.dll|advapi32.dll) ;;
+        *) fail "imports $dll_name, which no host has" ;;
     esac
 done
+case " $imports" in
+    *" advapi32.dll "*) ;;
+    *) fail "imports no advapi32.dll: the stack protector's runtime is missing" ;;
+esac
 
-machine=$(printf '%s\n' "$dump" | sed -n 's/^.*file format //p' | head -1)
-[ "$machine" = "pei-i386" ] || { echo "not a 32-bit DLL: $machine"; failed=1; }
+# DYNAMIC_BASE 0x0040, NX_COMPAT 0x0100, NO_SEH 0x0400.
+characteristics=$((16#$(printf '%s\n' "$dump" | sed -n 's/^DllCharacteristics[[:space:]]*//p')))
+for flag in 0x0040:DYNAMIC_BASE 0x0100:NX_COMPAT 0x0400:NO_SEH; do
+    (( characteristics & ${flag%%:*} )) || fail "DllCharacteristics lacks ${flag#*:}"
+done
 
+size=$(stat -c %s "$dll")
+[ "$size" -le 65536 ] || fail "size: $size bytes, more than 64 KiB"
+
+echo "format: $machine"
 echo "exports: $exports"
 echo "imports: $imports"
-echo "size: $(stat -c %s "$dll") bytes"
+printf 'characteristics: 0x%04x\n' "$characteristics"
+echo "size: $size bytes"
 [ $failed -eq 0 ] && echo "1 passed, 0 failed" || echo "0 passed, 1 failed"
 exit $failed
