@@ -6,40 +6,81 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "dialog/resource_ids.h"
 
-static std::vector<DriverStep> g_steps;
-static DialogInspector g_inspector;
-static size_t g_next;
-static UINT g_tickMs;
-static HHOOK g_hook;
-static UINT_PTR g_timer;
-static HWND g_dialog;
-static int g_graceTicks;
-static bool g_timedOut;
+// One armed script. Runs nest: a step may run the command again, whose own
+// dialog is driven by a run armed inside that step; and each thread that
+// runs the command drives its own dialog. So every run keeps its own state,
+// and the hook and timer callbacks find theirs by thread and timer.
+struct DriverRun {
+    bool inUse = false;
+    DWORD thread = 0;
+    int depth = 0;  // how many runs of this thread were armed before it
+    std::vector<DriverStep> steps;
+    DialogInspector inspector = nullptr;
+    size_t next = 0;
+    UINT tickMs = 20;
+    HHOOK hook = nullptr;
+    UINT_PTR timer = 0;
+    HWND dialog = nullptr;
+    int graceTicks = 0;
+    bool timedOut = false;
+    bool busy = false;  // a step is running (and may be running a dialog of its own)
+};
 
-enum { GRACE_TICKS = 100 };
+enum { GRACE_TICKS = 100, MAX_RUNS = 16 };
+
+static DriverRun g_runs[MAX_RUNS];
+static SRWLOCK g_runsLock = SRWLOCK_INIT;
+
+struct RunsLock {
+    RunsLock() { AcquireSRWLockExclusive(&g_runsLock); }
+    ~RunsLock() { ReleaseSRWLockExclusive(&g_runsLock); }
+};
+
+// This thread's innermost run that matches, or null.
+template <typename Match> static DriverRun *FindRun(Match match)
+{
+    RunsLock lock;
+    DriverRun *found = nullptr;
+    const DWORD thread = GetCurrentThreadId();
+    for (DriverRun &r : g_runs)
+        if (r.inUse && r.thread == thread && match(r) && (!found || r.depth > found->depth))
+            found = &r;
+    return found;
+}
+
+static DriverRun *InnermostRun()
+{
+    return FindRun([](const DriverRun &) { return true; });
+}
 
 static void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD);
 
-static void Schedule(UINT ms)
+static void Schedule(DriverRun &run, UINT ms)
 {
-    if (g_timer) KillTimer(nullptr, g_timer);
-    g_timer = SetTimer(nullptr, 0, ms, OnTick);
+    if (run.timer) KillTimer(nullptr, run.timer);
+    run.timer = SetTimer(nullptr, 0, ms, OnTick);
 }
 
 static LRESULT CALLBACK OnCbt(int code, WPARAM wParam, LPARAM lParam)
 {
-    if (code == HCBT_CREATEWND && !g_dialog) {
+    if (code == HCBT_CREATEWND) {
         HWND window = reinterpret_cast<HWND>(wParam);
         char cls[16] = "";
         GetClassNameA(window, cls, sizeof cls);
-        if (strcmp(cls, "#32770") == 0) {
-            g_dialog = window;
-            Schedule(g_tickMs);  // runs once the modal loop turns
+        // The newest run still waiting for its dialog takes this one.
+        DriverRun *run = strcmp(cls, "#32770") == 0
+                             ? FindRun([](const DriverRun &r) { return r.hook && !r.dialog; })
+                             : nullptr;
+        if (run) {
+            run->dialog = window;
+            Schedule(*run, run->tickMs);  // runs once the modal loop turns
         }
     }
-    return CallNextHookEx(g_hook, code, wParam, lParam);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 static void ClickSpin(HWND spin, bool up)
@@ -108,9 +149,10 @@ static bool SaveBitmap(HWND window, const char *path)
     return ok;
 }
 
-static void RunStep(const DriverStep &step)
+static void RunStep(DriverRun &run, const DriverStep &step)
 {
-    HWND control = GetDlgItem(g_dialog, step.id);
+    HWND dialog = run.dialog;
+    HWND control = GetDlgItem(dialog, step.id);
     switch (step.action) {
     case DriverAction::SpinUp:
     case DriverAction::SpinDown:
@@ -119,36 +161,39 @@ static void RunStep(const DriverStep &step)
     case DriverAction::SpinNotice:
         // What a spin does for a step: set its position, then tell its parent.
         SendMessageA(control, UDM_SETPOS32, 0, step.value);
-        SendMessageA(g_dialog, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0),
+        SendMessageA(dialog, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0),
                      reinterpret_cast<LPARAM>(control));
         break;
     case DriverAction::Type:
         TypeInto(control, step.text);
         break;
     case DriverAction::SetText:
-        SetDlgItemTextA(g_dialog, step.id, step.text.c_str());
+        SetDlgItemTextA(dialog, step.id, step.text.c_str());
         break;
     case DriverAction::Click:
         SendMessageA(control, BM_CLICK, 0, 0);
         break;
     case DriverAction::ChooseMode: {
-        HWND list = GetDlgItem(g_dialog, IDC_MODE_COMBO);
+        HWND list = GetDlgItem(dialog, IDC_MODE_COMBO);
         SendMessageA(list, CB_SETCURSEL, step.value, 0);
-        SendMessageA(g_dialog, WM_COMMAND, MAKEWPARAM(IDC_MODE_COMBO, CBN_SELCHANGE),
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_MODE_COMBO, CBN_SELCHANGE),
                      reinterpret_cast<LPARAM>(list));
         break;
     }
     case DriverAction::Key:
-        PressKey(g_dialog, step.value);
+        PressKey(dialog, step.value);
         break;
     case DriverAction::CloseBox:
-        SendMessageA(g_dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
         break;
     case DriverAction::Inspect:
-        if (g_inspector) g_inspector(g_dialog, step.value);
+        if (run.inspector) run.inspector(dialog, step.value);
+        break;
+    case DriverAction::Call:
+        if (step.call) step.call(dialog);
         break;
     case DriverAction::Snapshot:
-        if (!SaveBitmap(g_dialog, step.text.c_str()))
+        if (!SaveBitmap(dialog, step.text.c_str()))
             fprintf(stderr, "host: could not save %s\n", step.text.c_str());
         break;
     case DriverAction::Pause:
@@ -156,53 +201,94 @@ static void RunStep(const DriverStep &step)
     }
 }
 
-static void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD)
+static void CALLBACK OnTick(HWND, UINT, UINT_PTR timer, DWORD)
 {
-    if (!g_dialog || !IsWindow(g_dialog)) {  // the dialog has ended
-        KillTimer(nullptr, g_timer);
-        g_timer = 0;
+    DriverRun *found = FindRun([timer](const DriverRun &r) { return r.timer == timer; });
+    if (!found) {
+        KillTimer(nullptr, timer);
         return;
     }
-    if (!IsWindowVisible(g_dialog)) return;  // not shown yet
-    if (g_next < g_steps.size()) {
-        const DriverStep &step = g_steps[g_next++];
-        RunStep(step);
+    DriverRun &run = *found;
+    if (run.busy) return;                        // its step runs a dialog of its own; wait for it
+    if (!run.dialog || !IsWindow(run.dialog)) {  // the dialog has ended
+        KillTimer(nullptr, run.timer);
+        run.timer = 0;
+        return;
+    }
+    if (!IsWindowVisible(run.dialog)) return;  // not shown yet
+    if (run.next < run.steps.size()) {
+        const DriverStep step = run.steps[run.next++];
+        run.busy = true;
+        RunStep(run, step);
+        run.busy = false;
         if (step.action == DriverAction::Pause)
-            Schedule(step.value);
-        else if (g_timer)
-            Schedule(g_tickMs);
+            Schedule(run, step.value);
+        else if (run.timer)
+            Schedule(run, run.tickMs);
         return;
     }
-    if (++g_graceTicks >= GRACE_TICKS) {
-        g_timedOut = true;
+    if (++run.graceTicks >= GRACE_TICKS) {
+        run.timedOut = true;
         fprintf(stderr, "host: the script left the dialog open; cancelling it\n");
-        EndDialog(g_dialog, IDCANCEL);
+        EndDialog(run.dialog, IDCANCEL);
     }
 }
 
 void ArmDialogDriver(const std::vector<DriverStep> &steps, DialogInspector inspector, UINT tickMs)
 {
-    DisarmDialogDriver();
-    g_steps = steps;
-    g_inspector = inspector;
-    g_next = 0;
-    g_tickMs = tickMs;
-    g_dialog = nullptr;
-    g_graceTicks = 0;
-    g_timedOut = false;
-    g_hook = SetWindowsHookExA(WH_CBT, OnCbt, nullptr, GetCurrentThreadId());
+    DriverRun *run = nullptr;
+    {
+        RunsLock lock;
+        const DWORD thread = GetCurrentThreadId();
+        int depth = 0;
+        for (DriverRun &r : g_runs)
+            if (r.inUse && r.thread == thread) depth = std::max(depth, r.depth + 1);
+        for (DriverRun &r : g_runs)
+            if (!r.inUse) {
+                run = &r;
+                break;
+            }
+        if (!run) {
+            fprintf(stderr, "host: more than %d dialog scripts armed at once\n", MAX_RUNS);
+            return;
+        }
+        *run = DriverRun();
+        run->inUse = true;
+        run->thread = thread;
+        run->depth = depth;
+    }
+    run->steps = steps;
+    run->inspector = inspector;
+    run->tickMs = tickMs;
+    run->hook = SetWindowsHookExA(WH_CBT, OnCbt, nullptr, GetCurrentThreadId());
 }
+
+// What the last run disarmed on this thread saw.
+static thread_local HWND t_lastDialog;
+static thread_local bool t_lastTimedOut;
 
 void DisarmDialogDriver()
 {
-    if (g_hook) UnhookWindowsHookEx(g_hook);
-    if (g_timer) KillTimer(nullptr, g_timer);
-    g_hook = nullptr;
-    g_timer = 0;
+    DriverRun *run = InnermostRun();
+    if (!run) return;
+    if (run->hook) UnhookWindowsHookEx(run->hook);
+    if (run->timer) KillTimer(nullptr, run->timer);
+    t_lastDialog = run->dialog;
+    t_lastTimedOut = run->timedOut;
+    RunsLock lock;
+    *run = DriverRun();
 }
 
-HWND DrivenDialog() { return g_dialog; }
-bool DriverTimedOut() { return g_timedOut; }
+HWND DrivenDialog()
+{
+    const DriverRun *run = InnermostRun();
+    return run ? run->dialog : t_lastDialog;
+}
+bool DriverTimedOut()
+{
+    const DriverRun *run = InnermostRun();
+    return run ? run->timedOut : t_lastTimedOut;
+}
 
 static DriverStep Step(DriverAction action, int id = 0, int value = 0)
 {

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@ enum class DriverAction {
     Inspect,     // calls the inspector with `value` as its tag
     Snapshot,    // saves the dialog as a 24-bit BMP at `text`
     Pause,       // waits `value` milliseconds before the next step
+    Call,        // calls `call` with the dialog (it may run the command again)
 };
 
 struct DriverStep {
@@ -29,6 +31,7 @@ struct DriverStep {
     int id = 0;
     int value = 0;
     std::string text;
+    std::function<void(HWND dialog)> call;
 };
 
 typedef void (*DialogInspector)(HWND dialog, int tag);
@@ -36,11 +39,14 @@ typedef void (*DialogInspector)(HWND dialog, int tag);
 // Arms the driver for the next dialog that opens on this thread. Steps run
 // every `tickMs`; when the script ends with the dialog still open the driver
 // cancels it after a grace period, so a wrong script never hangs a run.
+// Runs nest (a Call step may arm another for a dialog it opens) and each
+// thread has its own.
 void ArmDialogDriver(const std::vector<DriverStep> &steps, DialogInspector inspector = nullptr,
                      UINT tickMs = 20);
-// Unhooks; safe to call when nothing is armed.
+// Unhooks this thread's innermost run; safe to call when nothing is armed.
 void DisarmDialogDriver();
-// The dialog the driver saw, and whether it left it open at the end of the script.
+// The dialog this thread's innermost run saw (or, once disarmed, the last
+// one), and whether the script left it open.
 HWND DrivenDialog();
 bool DriverTimedOut();
 

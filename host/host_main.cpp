@@ -114,7 +114,7 @@ int main(int argc, char **argv)
         // Note the dialog's state just before each step that may confirm it.
         for (const DriverStep &s : steps) {
             if ((s.action == DriverAction::Click && s.id == IDOK) || s.action == DriverAction::Key)
-                withLook.push_back(DriverStep{DriverAction::Inspect, 0, 0, ""});
+                withLook.push_back(DriverStep{DriverAction::Inspect, 0, 0, "", nullptr});
             withLook.push_back(s);
         }
         ArmDialogDriver(withLook, RememberDialog);

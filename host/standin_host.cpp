@@ -5,6 +5,8 @@
 #include <string.h>
 #include <windows.h>
 
+#include <algorithm>
+
 #ifndef HOST_EXPORT
 #define HOST_EXPORT extern "C" __declspec(dllexport)
 #endif
@@ -12,6 +14,14 @@
 static StandinDocument g_document;
 static std::vector<HostCallRecord> g_log;
 static std::vector<std::string> g_unexpected;
+
+// The host's functions may be called from several threads at once (a host
+// can run the command on two); each call holds the document for its length.
+static SRWLOCK g_lock = SRWLOCK_INIT;
+struct DocumentLock {
+    DocumentLock() { AcquireSRWLockExclusive(&g_lock); }
+    ~DocumentLock() { ReleaseSRWLockExclusive(&g_lock); }
+};
 
 StandinDocument &TheDocument() { return g_document; }
 HostDocument TheDocumentHandle() { return reinterpret_cast<HostDocument>(&g_document); }
@@ -36,7 +46,7 @@ int SelectedCount()
 
 static void Log(const char *function, HostDocument doc, ObjectIndex object, VertexIndex vertex)
 {
-    g_log.push_back({function, doc, object, vertex});
+    g_log.push_back({function, doc, object, vertex, GetCurrentThreadId()});
 }
 
 // The selection calls act only on this document's current object.
@@ -49,18 +59,21 @@ static bool Addresses(HostDocument doc, ObjectIndex object, VertexIndex vertex)
 // The two functions' names are the exported ones (see the linker's --kill-at).
 HOST_EXPORT HostWindow __stdcall MQ_GetWindowHandle(void)
 {
+    DocumentLock lock;
     Log("MQ_GetWindowHandle", nullptr, -1, -1);
     return g_document.mainWindow;
 }
 
 HOST_EXPORT ObjectIndex __stdcall MQDoc_GetCurrentObjectIndex(HostDocument doc)
 {
+    DocumentLock lock;
     Log("MQDoc_GetCurrentObjectIndex", doc, -1, -1);
     return g_document.currentIndex;
 }
 
 HOST_EXPORT HostObject __stdcall MQDoc_GetObject(HostDocument doc, ObjectIndex index)
 {
+    DocumentLock lock;
     Log("MQDoc_GetObject", doc, index, -1);
     const bool found =
         doc == TheDocumentHandle() && index == g_document.currentIndex && g_document.objectExists;
@@ -69,6 +82,7 @@ HOST_EXPORT HostObject __stdcall MQDoc_GetObject(HostDocument doc, ObjectIndex i
 
 HOST_EXPORT int32_t __stdcall MQObj_GetVertexCount(HostObject)
 {
+    DocumentLock lock;
     Log("MQObj_GetVertexCount", nullptr, -1, -1);
     return g_document.overrideCount ? g_document.reportedCount
                                     : static_cast<int32_t>(g_document.points.size());
@@ -76,11 +90,15 @@ HOST_EXPORT int32_t __stdcall MQObj_GetVertexCount(HostObject)
 
 HOST_EXPORT int32_t __stdcall MQObj_GetVertexArray(HostObject, Point3f *points)
 {
+    DocumentLock lock;
     Log("MQObj_GetVertexArray", nullptr, -1, -1);
-    // As many points as the count reported, and never more than it has.
+    // As many points as the count reported and never more than it has: the
+    // plug-in's buffer is sized by the count, and a negative one is none.
     size_t n = g_document.points.size();
-    if (g_document.overrideCount && static_cast<size_t>(g_document.reportedCount) < n)
-        n = g_document.reportedCount < 0 ? 0 : static_cast<size_t>(g_document.reportedCount);
+    if (g_document.overrideCount)
+        n = g_document.reportedCount <= 0
+                ? 0
+                : std::min(n, static_cast<size_t>(g_document.reportedCount));
     if (n) memcpy(points, g_document.points.data(), n * sizeof(Point3f));
     return 1;
 }
@@ -88,6 +106,7 @@ HOST_EXPORT int32_t __stdcall MQObj_GetVertexArray(HostObject, Point3f *points)
 HOST_EXPORT int32_t __stdcall MQDoc_IsSelectVertex(HostDocument doc, ObjectIndex object,
                                                    VertexIndex vertex)
 {
+    DocumentLock lock;
     Log("MQDoc_IsSelectVertex", doc, object, vertex);
     return Addresses(doc, object, vertex) && g_document.selected[vertex];
 }
@@ -95,6 +114,7 @@ HOST_EXPORT int32_t __stdcall MQDoc_IsSelectVertex(HostDocument doc, ObjectIndex
 HOST_EXPORT int32_t __stdcall MQDoc_AddSelectVertex(HostDocument doc, ObjectIndex object,
                                                     VertexIndex vertex)
 {
+    DocumentLock lock;
     Log("MQDoc_AddSelectVertex", doc, object, vertex);
     if (!Addresses(doc, object, vertex)) return 0;
     g_document.selected[vertex] = true;
@@ -104,6 +124,7 @@ HOST_EXPORT int32_t __stdcall MQDoc_AddSelectVertex(HostDocument doc, ObjectInde
 HOST_EXPORT int32_t __stdcall MQDoc_DeleteSelectVertex(HostDocument doc, ObjectIndex object,
                                                        VertexIndex vertex)
 {
+    DocumentLock lock;
     Log("MQDoc_DeleteSelectVertex", doc, object, vertex);
     if (!Addresses(doc, object, vertex)) return 0;
     g_document.selected[vertex] = false;
@@ -115,6 +136,7 @@ HOST_EXPORT int32_t __stdcall MQDoc_DeleteSelectVertex(HostDocument doc, ObjectI
 // the callee pops the arguments); it is logged and ends the process.
 static void UnexpectedCall(const char *function)
 {
+    DocumentLock lock;
     g_unexpected.push_back(function);
     fprintf(stdout, "host: the plug-in called %s, which it never should\n", function);
     fflush(stdout);

@@ -15,8 +15,9 @@
 struct HostCallRecord {
     std::string function;
     HostDocument doc;
-    ObjectIndex object;  // -1 where the call takes none
-    VertexIndex vertex;  // -1 where the call takes none
+    ObjectIndex object;    // -1 where the call takes none
+    VertexIndex vertex;    // -1 where the call takes none
+    unsigned long thread;  // the calling thread's identifier
 };
 
 struct StandinDocument {
