@@ -1,4 +1,4 @@
-# Cross-build for the host's 32-bit Windows with MinGW-w64 (i686, win32 threads).
+# Cross-build for 32-bit Windows hosts with MinGW-w64 (i686, win32 threads).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc)

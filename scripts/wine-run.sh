@@ -1,15 +1,31 @@
 #!/usr/bin/env bash
-# Runs a Windows program of the win32 build under Wine the way the tests and
-# the demo need it: a private prefix under build/, Japanese ANSI code page 932,
-# no crash dialog (a crash ends the program with a message instead of waiting
-# for a click), a virtual display when there is none, and a time limit.
+# Runs a Windows program of the win32 or win64 build under Wine the way the
+# tests and the demo need it: a private prefix under build/ of the program's
+# own bitness, Japanese ANSI code page 932, no crash dialog (a crash ends the
+# program with a message instead of waiting for a click), a virtual display
+# when there is none, and a time limit.
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-export WINEPREFIX=${CUBRIK_WINEPREFIX:-$here/../build/wineprefix}
+
+# The program's PE machine field: a win32 prefix cannot start a 64-bit
+# program, so a 64-bit one gets a win64 prefix of its own, and a 32-bit one
+# keeps the plain win32 prefix it has always had.
+pe_machine() {
+    local offset
+    offset=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ') || return 0
+    [ -n "$offset" ] && od -An -tx2 -j$((offset + 4)) -N2 "$1" 2>/dev/null | tr -d ' '
+}
+program=${1:-}
+if [ -f "$program" ] && [ "$(pe_machine "$program")" = "8664" ]; then
+    export WINEARCH=win64
+    export WINEPREFIX=${CUBRIK_WINEPREFIX64:-$here/../build/wineprefix64}
+else
+    export WINEARCH=win32
+    export WINEPREFIX=${CUBRIK_WINEPREFIX:-$here/../build/wineprefix}
+fi
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-export WINEARCH=win32
 
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"

@@ -20,6 +20,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 stop() {
     # Wine's processes hold the display; end them before it goes away.
     WINEPREFIX=${CUBRIK_WINEPREFIX:-$here/../build/wineprefix} wineserver -k 2>/dev/null || true
+    WINEPREFIX=${CUBRIK_WINEPREFIX64:-$here/../build/wineprefix64} wineserver -k 2>/dev/null || true
     kill $xvfb 2>/dev/null || true
     wait $xvfb 2>/dev/null || true
 }
