@@ -34,18 +34,18 @@ mkdir -p "$(dirname "$WINEPREFIX")"
         # Fonts as a Japanese Windows has them: Wine draws the title bar's
         # buttons with Marlett; the dialog names 9 pt Tahoma, which draws the
         # Latin text, and Tahoma's font link supplies the Japanese glyphs from
-        # a proportional Japanese UI font (VL PGothic here); text is smoothed
-        # in grey where a font's own table allows it (Tahoma at 9 pt draws
-        # crisp, from its bitmaps, on Windows too).
+        # a Japanese UI font whose kana are proportional (IPA P Gothic here);
+        # text is smoothed in grey where a font's own table allows it (Tahoma
+        # at 9 pt draws crisp, from its bitmaps, on Windows too).
         cp /usr/share/wine/fonts/marlett.ttf /usr/share/wine/fonts/tahoma.ttf \
             /usr/share/wine/fonts/tahomabd.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
         env LC_ALL=ja_JP.UTF-8 wine reg add \
             'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
-            /v Tahoma /t REG_MULTI_SZ /d 'VL-PGothic-Regular.ttf,VL PGothic' /f >/dev/null 2>&1
+            /v Tahoma /t REG_MULTI_SZ /d 'ipagp.ttf,IPAPGothic' /f >/dev/null 2>&1
         # The title bars' font, MS Shell Dlg, is MS UI Gothic on a Japanese
         # Windows: the same proportional face answers to that name.
         env LC_ALL=ja_JP.UTF-8 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' \
-            /v 'MS UI Gothic' /d 'VL PGothic' /f >/dev/null 2>&1
+            /v 'MS UI Gothic' /d 'IPAPGothic' /f >/dev/null 2>&1
         for setting in 'FontSmoothing /d 2' 'FontSmoothingType /t REG_DWORD /d 1'; do
             # shellcheck disable=SC2086 # each entry is "name and its arguments"
             env LC_ALL=ja_JP.UTF-8 wine reg add 'HKCU\Control Panel\Desktop' /v $setting /f >/dev/null 2>&1
