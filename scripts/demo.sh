@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the plug-in and runs it as a user would: the stand-in host loads the
 # sample sphere, binds cubrik.dll, opens the real dialog under Wine, enters a
-# choice, presses OK and prints what the command did. Leaves two pictures in
+# choice, presses OK and prints what the command did. Packs the release zip
+# (build/win32/cubrik-1.00-win32.zip) on the way. Leaves two pictures in
 # build/demo: dialog.png (the dialog as Wine draws it) and selection.png (the
 # sphere's vertices, the selected ones highlighted, the bounds drawn).
 #
@@ -22,9 +23,10 @@ esac
 
 "$root/scripts/setup.sh"
 
-echo "demo: building the plug-in and the stand-in host (win32)"
+echo "demo: building the plug-in, its release package and the stand-in host (win32)"
 cmake --preset win32 >/dev/null
-cmake --build --preset win32 -j"$(nproc)" --target cubrik host >/dev/null
+cmake --build --preset win32 -j"$(nproc)" --target cubrik release_zip host >/dev/null
+echo "demo: release package for users:" build/win32/cubrik-*-win32.zip
 
 out=$root/build/demo
 mkdir -p "$out"

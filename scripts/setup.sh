@@ -7,7 +7,7 @@ packages=(
     cmake g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev googletest valgrind
     libfast-float-dev
     g++-mingw-w64-i686 binutils-mingw-w64-i686
-    wine wine32:i386 fonts-wine xvfb xauth xdotool imagemagick fonts-vlgothic
+    wine wine32:i386 fonts-wine xvfb xauth xdotool imagemagick fonts-vlgothic fonts-ipafont-gothic
     python3 zip unzip
 )
 # The 64-bit side, without recommends: those pull about 1.5 GB of media and

@@ -34,7 +34,7 @@ fi
 mkdir -p "$(dirname "$WINEPREFIX")"
 (
     flock 9
-    if [ ! -f "$WINEPREFIX/.cubrik-prefix-3" ]; then
+    if [ ! -f "$WINEPREFIX/.cubrik-prefix-4" ]; then
         echo "wine-run: creating the Wine prefix $WINEPREFIX (about 10 s, once)" >&2
         env LC_ALL=ja_JP.UTF-8 wineboot -i >/dev/null 2>&1 || true
         # No debugger on a crash: the program ends and the caller sees it.
@@ -47,12 +47,27 @@ mkdir -p "$(dirname "$WINEPREFIX")"
         # that is not there (about a second per dialog otherwise).
         wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
         wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-        # Wine draws the title bar's buttons with Marlett. Tahoma stays out on
-        # purpose: it has no Japanese glyphs, and without it the dialog's font
-        # falls back to one that has them, as a Japanese Windows links it.
-        cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+        # Fonts as a Japanese Windows has them: Wine draws the title bar's
+        # buttons with Marlett; the dialog names 9 pt Tahoma, which draws the
+        # Latin text, and Tahoma's font link supplies the Japanese glyphs from
+        # a Japanese UI font whose kana are proportional (IPA P Gothic here);
+        # text is smoothed in grey where a font's own table allows it (Tahoma
+        # at 9 pt draws crisp, from its bitmaps, on Windows too).
+        cp /usr/share/wine/fonts/marlett.ttf /usr/share/wine/fonts/tahoma.ttf \
+            /usr/share/wine/fonts/tahomabd.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+        env LC_ALL=ja_JP.UTF-8 wine reg add \
+            'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+            /v Tahoma /t REG_MULTI_SZ /d 'ipagp.ttf,IPAPGothic' /f >/dev/null 2>&1
+        # The title bars' font, MS Shell Dlg, is MS UI Gothic on a Japanese
+        # Windows: the same proportional face answers to that name.
+        env LC_ALL=ja_JP.UTF-8 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' \
+            /v 'MS UI Gothic' /d 'IPAPGothic' /f >/dev/null 2>&1
+        for setting in 'FontSmoothing /d 2' 'FontSmoothingType /t REG_DWORD /d 1'; do
+            # shellcheck disable=SC2086 # each entry is "name and its arguments"
+            env LC_ALL=ja_JP.UTF-8 wine reg add 'HKCU\Control Panel\Desktop' /v $setting /f >/dev/null 2>&1
+        done
         wineserver -w
-        touch "$WINEPREFIX/.cubrik-prefix-3"
+        touch "$WINEPREFIX/.cubrik-prefix-4"
     fi
 ) 9>"$WINEPREFIX.lock"
 

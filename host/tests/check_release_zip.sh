@@ -1,20 +1,41 @@
 #!/usr/bin/env bash
-# The release zip carries the very DLL the Wine tests ran (same bytes), with
-# the README and the licence, and nothing else.
+# The release zip is what a user gets: the very DLL the Wine tests ran (same
+# bytes), the user guide with every picture it shows, and the licence, and
+# nothing else; its name says the version and the platform the DLL is for.
 set -euo pipefail
 zip=$1 dll=$2
 name=$(basename "$zip" .zip)
+passed=0 failed=0
+check() {  # check DESCRIPTION COMMAND...: one line per failure
+    if "${@:2}"; then passed=$((passed + 1)); else echo "FAILED: $1"; failed=$((failed + 1)); fi
+}
+
 listing=$(unzip -Z1 "$zip" | grep -v '/$' | sort | tr '\n' ' ')
-expected="$name/LICENSE $name/README.md $name/cubrik.dll "
-if [ "$listing" != "$expected" ]; then
-    echo "zip holds [$listing], expected [$expected]"
-    echo "0 passed, 1 failed"
-    exit 1
-fi
-if ! unzip -p "$zip" "$name/cubrik.dll" | cmp -s - "$dll"; then
-    echo "the zip's cubrik.dll differs from the tested $dll"
-    echo "0 passed, 1 failed"
-    exit 1
-fi
-echo "$(basename "$zip"): $(stat -c %s "$zip") bytes, DLL identical to the tested one"
-echo "1 passed, 0 failed"
+expected="$name/LICENSE.txt $name/cubrik.dll $name/dialog.png $name/guide.html $name/selection.png "
+check "zip holds [$listing], expected [$expected]" test "$listing" = "$expected"
+
+check "the zip's cubrik.dll differs from the tested $dll" \
+    bash -c 'unzip -p "$1" "$2/cubrik.dll" 2>/dev/null | cmp -s - "$3"' _ "$zip" "$name" "$dll"
+
+# The PE header's machine field: 0x014c for 32-bit x86, 0x8664 for x64.
+pe=$(od -An -tu4 -j60 -N4 "$dll" | tr -d ' ')
+machine=$(od -An -tx2 -j$((pe + 4)) -N2 "$dll" | tr -d ' ')
+case $machine in
+    014c) platform=win32 ;;
+    8664) platform=win64 ;;
+    *) platform="unknown machine $machine" ;;
+esac
+check "the name $name does not match cubrik-<version>-$platform" \
+    bash -c '[[ $1 =~ ^cubrik-[0-9]+\.[0-9][0-9]-$2$ ]]' _ "$name" "$platform"
+
+# The guide opens straight from the zip in a browser: it declares its
+# encoding, and every picture it shows is beside it.
+guide=$(unzip -p "$zip" "$name/guide.html" 2>/dev/null || true)
+check "guide.html does not declare UTF-8" grep -qi '<meta charset="utf-8">' <<<"$guide"
+for picture in $(grep -o '<img src="[^"]*"' <<<"$guide" | sed 's/<img src="//; s/"$//'); do
+    check "guide.html shows $picture, which the zip lacks" grep -qF " $name/$picture " <<<" $listing"
+done
+
+echo "$(basename "$zip"): $(stat -c %s "$zip") bytes"
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
