@@ -3,8 +3,9 @@
 #include <commctrl.h>
 #include <stdio.h>
 
+#include <gtest/gtest.h>
+
 #include "dialog/resource_ids.h"
-#include "host/tests/check.h"
 #include "host/tests/plugin_load.h"
 
 std::vector<DialogState> g_states;
@@ -27,7 +28,7 @@ void BindToThisHost()
 {
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, sizeof self);
-    CHECK_EQ(Plugin().init(self), 1);
+    EXPECT_EQ(Plugin().init(self), 1) << "MQInit with this program's own file name";
 }
 
 void RecordDialog(HWND dialog, int tag)
@@ -98,8 +99,8 @@ int RunCommand(const std::vector<DriverStep> &steps)
     ArmDialogDriver(steps, RecordDialog, 10);
     const int result = Plugin().modifyObject(0, TheDocumentHandle());
     DisarmDialogDriver();
-    CHECK_MSG(!DriverTimedOut(), "the script left the dialog open");
-    CHECK_MSG(UnexpectedCalls().empty(), "the plug-in called a host function it never should");
+    EXPECT_FALSE(DriverTimedOut()) << "the script left the dialog open";
+    EXPECT_TRUE(UnexpectedCalls().empty()) << "the plug-in called a host function it never should";
     return result;
 }
 

@@ -4,8 +4,9 @@
 
 #include <limits>
 
+#include <gtest/gtest.h>
+
 #include "dialog/resource_ids.h"
-#include "host/tests/check.h"
 #include "host/tests/command_run.h"
 #include "host/tests/plugin_load.h"
 
@@ -28,54 +29,55 @@ static std::vector<std::string> Plus(std::vector<std::string> calls,
     return calls;
 }
 
-TEST_CASE(command_other_index_does_nothing)
+TEST(Command, OtherIndexDoesNothing)
 {
     ResetDocument(kRow);
     BindToThisHost();
     ArmDialogDriver({Click(IDCANCEL)}, nullptr, 10);
-    CHECK_EQ(Plugin().modifyObject(1, TheDocumentHandle()), 0);
-    CHECK_EQ(Plugin().modifyObject(-1, TheDocumentHandle()), 0);
-    CHECK_MSG(DrivenDialog() == nullptr, "a dialog opened for a command that does not exist");
+    EXPECT_EQ(Plugin().modifyObject(1, TheDocumentHandle()), 0);
+    EXPECT_EQ(Plugin().modifyObject(-1, TheDocumentHandle()), 0);
+    EXPECT_EQ(DrivenDialog(), nullptr) << "a dialog opened for a command that does not exist";
     DisarmDialogDriver();
-    CHECK_EQ(HostCalls().size(), 0u);
+    EXPECT_EQ(HostCalls().size(), 0u);
 }
 
-TEST_CASE(command_ok_on_fresh_dialog_selects_below_x_zero)
+TEST(Command, OkOnFreshDialogSelectsBelowXZero)
 {
     ResetDocument(kRow);
     TheDocument().selected[1] = true;  // outside: keeps its state
     BindToThisHost();
-    CHECK_EQ(RunCommand({Click(IDOK)}), 1);
-    CHECK_EQ(HostCalls(), Plus(Opening(), {Call("MQDoc_AddSelectVertex", 0, 0),
-                                           Call("MQDoc_AddSelectVertex", 0, 2),
-                                           Call("MQDoc_AddSelectVertex", 0, 6)}));
-    CHECK_EQ(SelectedCount(), 4);
+    EXPECT_EQ(RunCommand({Click(IDOK)}), 1);
+    EXPECT_EQ(HostCalls(), Plus(Opening(), {Call("MQDoc_AddSelectVertex", 0, 0),
+                                            Call("MQDoc_AddSelectVertex", 0, 2),
+                                            Call("MQDoc_AddSelectVertex", 0, 6)}));
+    EXPECT_EQ(SelectedCount(), 4);
 }
 
-TEST_CASE(command_enter_acts_as_ok)
+TEST(Command, EnterActsAsOk)
 {
     ResetDocument(kRow);
     BindToThisHost();
-    CHECK_EQ(RunCommand({Key(VK_RETURN)}), 1);
-    CHECK_EQ(SelectedCount(), 3);
+    EXPECT_EQ(RunCommand({Key(VK_RETURN)}), 1);
+    EXPECT_EQ(SelectedCount(), 3);
 }
 
-TEST_CASE(command_cancel_escape_and_close_box_change_nothing)
+TEST(Command, CancelEscapeAndCloseBoxChangeNothing)
 {
     const struct {
         const char *how;
         DriverStep step;
     } ways[] = {{"Cancel", Click(IDCANCEL)}, {"Escape", Key(VK_ESCAPE)}, {"close box", CloseBox()}};
     for (const auto &way : ways) {
+        SCOPED_TRACE(way.how);
         ResetDocument(kRow);
         BindToThisHost();
-        CHECK_EQ(RunCommand({Up(IDC_MAX_X_SPIN), way.step}), 0);
-        CHECK_MSG(HostCalls() == std::vector<std::string>{Call("MQ_GetWindowHandle")},
-                  std::string(way.how) + " still reached the document");
+        EXPECT_EQ(RunCommand({Up(IDC_MAX_X_SPIN), way.step}), 0);
+        EXPECT_EQ(HostCalls(), std::vector<std::string>{Call("MQ_GetWindowHandle")})
+            << way.how << " still reached the document";
     }
 }
 
-TEST_CASE(command_dialog_sits_on_the_hosts_window)
+TEST(Command, DialogSitsOnTheHostsWindow)
 {
     ResetDocument(kRow);
     BindToThisHost();
@@ -83,43 +85,46 @@ TEST_CASE(command_dialog_sits_on_the_hosts_window)
                                 300, nullptr, nullptr, nullptr, nullptr);
     TheDocument().mainWindow = main;
     RunCommand({Look(0), Click(IDCANCEL)});
-    CHECK_EQ(g_states.size(), 1u);
-    if (!g_states.empty()) CHECK_EQ(g_states[0].owner, main);
+    EXPECT_EQ(g_states.size(), 1u);
+    if (!g_states.empty()) {
+        EXPECT_EQ(g_states[0].owner, main);
+    }
     DestroyWindow(main);
 }
 
-TEST_CASE(command_no_current_object_after_the_dialog)
+TEST(Command, NoCurrentObjectAfterTheDialog)
 {
     ResetDocument(kRow);
     TheDocument().currentIndex = -1;
     BindToThisHost();
-    CHECK_EQ(RunCommand({Click(IDOK)}), 0);
-    CHECK_EQ(HostCalls(), (std::vector<std::string>{Call("MQ_GetWindowHandle"),
-                                                    Call("MQDoc_GetCurrentObjectIndex")}));
+    EXPECT_EQ(RunCommand({Click(IDOK)}), 0);
+    EXPECT_EQ(HostCalls(), (std::vector<std::string>{Call("MQ_GetWindowHandle"),
+                                                     Call("MQDoc_GetCurrentObjectIndex")}));
     TheDocument().currentIndex = 0;
     TheDocument().objectExists = false;
-    CHECK_EQ(RunCommand({Click(IDOK)}), 0);
-    CHECK_EQ(HostCalls().size(), 3u);
+    EXPECT_EQ(RunCommand({Click(IDOK)}), 0);
+    EXPECT_EQ(HostCalls().size(), 3u);
 }
 
-TEST_CASE(command_count_too_large_for_a_buffer_reads_nothing)
+TEST(Command, CountTooLargeForABufferReadsNothing)
 {
     for (int32_t count : {400000000, std::numeric_limits<int32_t>::max()}) {
+        SCOPED_TRACE("count " + std::to_string(count));
         ResetDocument(kRow);
         TheDocument().overrideCount = true;
         TheDocument().reportedCount = count;
         BindToThisHost();
-        CHECK_EQ(RunCommand({Click(IDOK)}), 0);
-        CHECK_EQ(HostCalls(), (std::vector<std::string>{
-                                  Call("MQ_GetWindowHandle"), Call("MQDoc_GetCurrentObjectIndex"),
-                                  Call("MQDoc_GetObject", 0), Call("MQObj_GetVertexCount")}));
+        EXPECT_EQ(RunCommand({Click(IDOK)}), 0);
+        EXPECT_EQ(HostCalls(), (std::vector<std::string>{
+                                   Call("MQ_GetWindowHandle"), Call("MQDoc_GetCurrentObjectIndex"),
+                                   Call("MQDoc_GetObject", 0), Call("MQObj_GetVertexCount")}));
     }
 }
 
 // A text typed into the X upper bound, and the float OK stores for it: seen
 // through vertices at the float just below it (selected), at it and just
 // above it (not selected).
-TEST_CASE(command_typed_text_reaches_the_walk_as_a_float)
+TEST(Command, TypedTextReachesTheWalkAsAFloat)
 {
     const struct {
         const char *text;
@@ -143,17 +148,19 @@ TEST_CASE(command_typed_text_reaches_the_walk_as_a_float)
         {"123456789012345678901234567890", 1.2345679e29f},
     };
     for (const auto &row : rows) {
+        SCOPED_TRACE(std::string("typed \"") + row.text + "\"");
         const float below = nextafterf(row.value, -Inf);
         const float above = nextafterf(row.value, Inf);
         ResetDocument({{below, 0, 0}, {row.value, 0, 0}, {above, 0, 0}});
         BindToThisHost();
-        CHECK_EQ(RunCommand({Type(IDC_MAX_X_EDIT, row.text), Click(IDOK)}), 1);
-        CHECK_MSG(TheDocument().selected == (std::vector<bool>{true, false, false}),
-                  std::string("\"") + row.text + "\" did not reach the walk as " + Show(row.value));
+        EXPECT_EQ(RunCommand({Type(IDC_MAX_X_EDIT, row.text), Click(IDOK)}), 1);
+        EXPECT_EQ(TheDocument().selected, (std::vector<bool>{true, false, false}))
+            << "\"" << row.text << "\" did not reach the walk as "
+            << testing::PrintToString(row.value);
     }
 }
 
-TEST_CASE(command_every_bound_is_read_from_its_own_box)
+TEST(Command, EveryBoundIsReadFromItsOwnBox)
 {
     // Lower bounds on X, Y, Z and upper bounds on Y, Z, X, each with its own
     // value; a vertex just outside each one, and one inside them all.
@@ -165,25 +172,25 @@ TEST_CASE(command_every_bound_is_read_from_its_own_box)
                    {0, 2.5f, 0},
                    {0, 0, 3.5f}});
     BindToThisHost();
-    CHECK_EQ(RunCommand({Click(IDC_MIN_X_CHECK), Type(IDC_MIN_X_EDIT, "-1"), Click(IDC_MIN_Y_CHECK),
-                         Type(IDC_MIN_Y_EDIT, "-2"), Click(IDC_MIN_Z_CHECK),
-                         Type(IDC_MIN_Z_EDIT, "-3"), Type(IDC_MAX_X_EDIT, "1.5"),
-                         Click(IDC_MAX_Y_CHECK), Type(IDC_MAX_Y_EDIT, "2.5"),
-                         Click(IDC_MAX_Z_CHECK), Type(IDC_MAX_Z_EDIT, "3.5"), Click(IDOK)}),
-             1);
-    CHECK_EQ(HostCalls(), Plus(Opening(), {Call("MQDoc_AddSelectVertex", 0, 0)}));
+    EXPECT_EQ(RunCommand(
+                  {Click(IDC_MIN_X_CHECK), Type(IDC_MIN_X_EDIT, "-1"), Click(IDC_MIN_Y_CHECK),
+                   Type(IDC_MIN_Y_EDIT, "-2"), Click(IDC_MIN_Z_CHECK), Type(IDC_MIN_Z_EDIT, "-3"),
+                   Type(IDC_MAX_X_EDIT, "1.5"), Click(IDC_MAX_Y_CHECK), Type(IDC_MAX_Y_EDIT, "2.5"),
+                   Click(IDC_MAX_Z_CHECK), Type(IDC_MAX_Z_EDIT, "3.5"), Click(IDOK)}),
+              1);
+    EXPECT_EQ(HostCalls(), Plus(Opening(), {Call("MQDoc_AddSelectVertex", 0, 0)}));
 }
 
-TEST_CASE(command_switched_off_bound_is_ignored_whatever_its_text)
+TEST(Command, SwitchedOffBoundIsIgnoredWhateverItsText)
 {
     ResetDocument({{4, 0, 0}, {6, 0, 0}, {-1, 0, 0}});
     BindToThisHost();
     // The upper X bound goes off with 5 in its box: every vertex is inside.
-    CHECK_EQ(RunCommand({Type(IDC_MAX_X_EDIT, "5"), Click(IDC_MAX_X_CHECK), Click(IDOK)}), 1);
-    CHECK_EQ(SelectedCount(), 3);
+    EXPECT_EQ(RunCommand({Type(IDC_MAX_X_EDIT, "5"), Click(IDC_MAX_X_CHECK), Click(IDOK)}), 1);
+    EXPECT_EQ(SelectedCount(), 3);
 }
 
-TEST_CASE(command_each_mode_end_to_end)
+TEST(Command, EachModeEndToEnd)
 {
     // Inside: x < 0, vertices 0, 2, 6; vertex 2 starts selected.
     const std::vector<std::string> ask = {
@@ -201,15 +208,16 @@ TEST_CASE(command_each_mode_end_to_end)
         {-1, {}},  // no list entry chosen: nothing changes, yet the walk ran
     };
     for (const auto &row : rows) {
+        SCOPED_TRACE("mode " + std::to_string(row.mode));
         ResetDocument(kRow);
         TheDocument().selected[2] = true;
         BindToThisHost();
-        CHECK_EQ(RunCommand({Mode(row.mode), Click(IDOK)}), 1);
-        CHECK_EQ(HostCalls(), Plus(Opening(), row.calls));
+        EXPECT_EQ(RunCommand({Mode(row.mode), Click(IDOK)}), 1);
+        EXPECT_EQ(HostCalls(), Plus(Opening(), row.calls));
     }
 }
 
-TEST_CASE(command_random_mode_decides_each_inside_vertex_once)
+TEST(Command, RandomModeDecidesEachInsideVertexOnce)
 {
     std::vector<Point3f> points;
     for (int i = 0; i < 2000; ++i) points.push_back({i % 2 ? 1.0f : -1.0f, 0, 0});
@@ -217,18 +225,18 @@ TEST_CASE(command_random_mode_decides_each_inside_vertex_once)
     for (size_t i = 0; i < points.size(); i += 4) TheDocument().selected[i] = true;
     const std::vector<bool> before = TheDocument().selected;
     BindToThisHost();
-    CHECK_EQ(RunCommand({Mode(3), Click(IDOK)}), 1);
+    EXPECT_EQ(RunCommand({Mode(3), Click(IDOK)}), 1);
     const std::vector<std::string> calls = HostCalls();
-    CHECK_EQ(calls.size(), Opening().size() + 1000);
+    EXPECT_EQ(calls.size(), Opening().size() + 1000);
     int added = 0;
     for (size_t i = Opening().size(); i < calls.size(); ++i) {
         const int vertex = static_cast<int>(2 * (i - Opening().size()));
         const bool add = calls[i] == Call("MQDoc_AddSelectVertex", 0, vertex);
-        CHECK_MSG(add || calls[i] == Call("MQDoc_DeleteSelectVertex", 0, vertex),
-                  "random call " + std::to_string(i) + ": " + calls[i]);
+        EXPECT_TRUE(add || calls[i] == Call("MQDoc_DeleteSelectVertex", 0, vertex))
+            << "random call " << i << ": " << calls[i];
         added += add;
     }
-    CHECK_MSG(added > 400 && added < 600, "uneven odds: " + std::to_string(added) + " of 1000");
+    EXPECT_TRUE(added > 400 && added < 600) << "uneven odds: " << added << " of 1000";
     for (size_t i = 1; i < points.size(); i += 2)
-        CHECK_MSG(TheDocument().selected[i] == before[i], "an outside vertex changed");
+        EXPECT_EQ(TheDocument().selected[i], before[i]) << "outside vertex " << i << " changed";
 }

@@ -4,8 +4,9 @@
 
 #include <commctrl.h>
 
+#include <gtest/gtest.h>
+
 #include "dialog/resource_ids.h"
-#include "host/tests/check.h"
 #include "host/tests/command_run.h"
 
 enum { ZERO = 4194296, TOP = 8388592 };
@@ -17,35 +18,35 @@ static std::vector<DialogState> Watch(std::vector<DriverStep> steps)
     ResetDocument({{0, 0, 0}});
     BindToThisHost();
     steps.push_back(Click(IDCANCEL));
-    CHECK_EQ(RunCommand(steps), 0);
+    EXPECT_EQ(RunCommand(steps), 0);
     return g_states;
 }
 
-TEST_CASE(dialog_fresh_state)
+TEST(Dialog, FreshState)
 {
     const std::vector<DialogState> seen = Watch({Look(0)});
-    CHECK_EQ(seen.size(), 1u);
-    if (seen.empty()) return;
+    ASSERT_EQ(seen.size(), 1u);
     const DialogState &s = seen[0];
     for (int i = 0; i < 6; ++i) {
+        SCOPED_TRACE("bound row " + std::to_string(i));
         const bool xMax = i == X_MAX;
-        CHECK_EQ(s.checked[i], xMax);
-        CHECK_EQ(s.editEnabled[i], xMax);
-        CHECK_EQ(s.spinEnabled[i], true);
-        CHECK_EQ(s.text[i], std::string("0.00"));
-        CHECK_EQ(s.position[i], ZERO);
-        CHECK_EQ(s.rangeLow[i], 0);
-        CHECK_EQ(s.rangeHigh[i], TOP);
-        CHECK_MSG(s.buddy[i] == s.edit[i], "a spin is not attached to its own edit box");
+        EXPECT_EQ(s.checked[i], xMax);
+        EXPECT_EQ(s.editEnabled[i], xMax);
+        EXPECT_EQ(s.spinEnabled[i], true);
+        EXPECT_EQ(s.text[i], std::string("0.00"));
+        EXPECT_EQ(s.position[i], ZERO);
+        EXPECT_EQ(s.rangeLow[i], 0);
+        EXPECT_EQ(s.rangeHigh[i], TOP);
+        EXPECT_EQ(s.buddy[i], s.edit[i]) << "a spin is not attached to its own edit box";
     }
     // 選択する, 非選択にする, 選択反転する, ランダムに選択 in code page 932.
     const std::vector<std::string> entries = {
         "\x91\x49\x91\xf0\x82\xb7\x82\xe9", "\x94\xf1\x91\x49\x91\xf0\x82\xc9\x82\xb7\x82\xe9",
         "\x91\x49\x91\xf0\x94\xbd\x93\x5d\x82\xb7\x82\xe9",
         "\x83\x89\x83\x93\x83\x5f\x83\x80\x82\xc9\x91\x49\x91\xf0"};
-    CHECK_EQ(s.modeEntries, entries);
-    CHECK_EQ(s.modeIndex, 0);
-    CHECK_EQ(s.focusId, IDC_MIN_X_CHECK);
+    EXPECT_EQ(s.modeEntries, entries);
+    EXPECT_EQ(s.modeIndex, 0);
+    EXPECT_EQ(s.focusId, IDC_MIN_X_CHECK);
 }
 
 // One row per step: the step, then the X upper bound's text and spin position.
@@ -63,16 +64,16 @@ static void Walk(const char *name, const std::vector<Expect> &rows, int row = X_
         steps.push_back(Look(static_cast<int>(i)));
     }
     const std::vector<DialogState> seen = Watch(steps);
-    CHECK_EQ(seen.size(), rows.size());
+    EXPECT_EQ(seen.size(), rows.size());
     for (size_t i = 0; i < seen.size() && i < rows.size(); ++i) {
-        CHECK_MSG(seen[i].text[row] == rows[i].text && seen[i].position[row] == rows[i].position,
-                  std::string(name) + ", step " + std::to_string(i) + ": shows \"" +
-                      seen[i].text[row] + "\" at " + std::to_string(seen[i].position[row]) +
-                      ", expected \"" + rows[i].text + "\" at " + std::to_string(rows[i].position));
+        EXPECT_TRUE(seen[i].text[row] == rows[i].text && seen[i].position[row] == rows[i].position)
+            << name << ", step " << i << ": shows \"" << seen[i].text[row] << "\" at "
+            << seen[i].position[row] << ", expected \"" << rows[i].text << "\" at "
+            << rows[i].position;
     }
 }
 
-TEST_CASE(dialog_spin_clicks_step_by_a_tenth)
+TEST(Dialog, SpinClicksStepByATenth)
 {
     Walk("clicks from 0.00", {
                                  {Up(IDC_MAX_X_SPIN), "0.10", ZERO + 1},
@@ -81,7 +82,7 @@ TEST_CASE(dialog_spin_clicks_step_by_a_tenth)
                              });
 }
 
-TEST_CASE(dialog_typed_values_move_the_spin_to_the_grid_point_below)
+TEST(Dialog, TypedValuesMoveTheSpinToTheGridPointBelow)
 {
     Walk("typing", {
                        {Type(IDC_MAX_X_EDIT, "0.35"), "0.35", ZERO + 3},
@@ -98,7 +99,7 @@ TEST_CASE(dialog_typed_values_move_the_spin_to_the_grid_point_below)
                    });
 }
 
-TEST_CASE(dialog_ends_of_the_spin_range)
+TEST(Dialog, EndsOfTheSpinRange)
 {
     Walk("range ends", {
                            {Type(IDC_MAX_X_EDIT, "-419429.6"), "-419429.6", 0},
@@ -114,24 +115,24 @@ TEST_CASE(dialog_ends_of_the_spin_range)
                        });
 }
 
-TEST_CASE(dialog_checkbox_switches_only_its_edit_box)
+TEST(Dialog, CheckboxSwitchesOnlyItsEditBox)
 {
     const std::vector<DialogState> seen = Watch({
         Click(IDC_MAX_X_CHECK), Look(0),  // off
         Click(IDC_MIN_X_CHECK), Look(1),  // lower X on
         Click(IDC_MAX_X_CHECK), Look(2),  // on again
     });
-    CHECK_EQ(seen.size(), 3u);
-    if (seen.size() < 3) return;
-    CHECK(!seen[0].checked[X_MAX] && !seen[0].editEnabled[X_MAX] && seen[0].spinEnabled[X_MAX]);
-    CHECK_EQ(seen[0].text[X_MAX], std::string("0.00"));
-    CHECK(seen[1].checked[X_MIN] && seen[1].editEnabled[X_MIN]);
-    CHECK(!seen[1].editEnabled[X_MAX]);
-    CHECK(seen[2].checked[X_MAX] && seen[2].editEnabled[X_MAX]);
-    for (int i : {1, 2, 4, 5}) CHECK(!seen[2].editEnabled[i]);
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_TRUE(!seen[0].checked[X_MAX] && !seen[0].editEnabled[X_MAX] &&
+                seen[0].spinEnabled[X_MAX]);
+    EXPECT_EQ(seen[0].text[X_MAX], std::string("0.00"));
+    EXPECT_TRUE(seen[1].checked[X_MIN] && seen[1].editEnabled[X_MIN]);
+    EXPECT_FALSE(seen[1].editEnabled[X_MAX]);
+    EXPECT_TRUE(seen[2].checked[X_MAX] && seen[2].editEnabled[X_MAX]);
+    for (int i : {1, 2, 4, 5}) EXPECT_FALSE(seen[2].editEnabled[i]) << "bound row " << i;
 }
 
-TEST_CASE(dialog_spin_of_a_switched_off_bound_still_writes_its_text)
+TEST(Dialog, SpinOfASwitchedOffBoundStillWritesItsText)
 {
     // The lower X bound starts switched off. The spin control itself ignores
     // clicks while its edit box is disabled, but whatever step it reports is
@@ -150,13 +151,12 @@ TEST_CASE(dialog_spin_of_a_switched_off_bound_still_writes_its_text)
                                       });
 }
 
-TEST_CASE(dialog_rows_are_independent)
+TEST(Dialog, RowsAreIndependent)
 {
     const std::vector<DialogState> seen =
         Watch({Click(IDC_MAX_Y_CHECK), Click(IDC_MIN_Z_CHECK), Up(IDC_MAX_Y_SPIN),
                Up(IDC_MAX_Y_SPIN), Down(IDC_MIN_Z_SPIN), Look(0)});
-    CHECK_EQ(seen.size(), 1u);
-    if (seen.empty()) return;
+    ASSERT_EQ(seen.size(), 1u);
     const char *texts[6] = {"0.00", "0.00", "-0.10", "0.00", "0.20", "0.00"};
-    for (int i = 0; i < 6; ++i) CHECK_EQ(seen[0].text[i], std::string(texts[i]));
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(seen[0].text[i], texts[i]) << "bound row " << i;
 }

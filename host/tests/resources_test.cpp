@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "host/tests/check.h"
+#include <gtest/gtest.h>
+
+#include "host/tests/hex.h"
 #include "host/tests/plugin_load.h"
 
 namespace {
@@ -231,35 +233,6 @@ DialogTemplate ParseTemplate(const BYTE *data, size_t size)
     return t;
 }
 
-// UTF-16 text for a failure message: ASCII as is, the rest as \uXXXX.
-std::string Printable(const std::wstring &s)
-{
-    std::string out = "\"";
-    for (wchar_t c : s) {
-        char esc[8];
-        if (c >= 0x20 && c < 0x7F) {
-            out += static_cast<char>(c);
-        } else {
-            snprintf(esc, sizeof esc, "\\u%04X", static_cast<unsigned>(c));
-            out += esc;
-        }
-    }
-    return out + "\"";
-}
-
-template <typename T>
-void Field(const std::string &where, const char *field, const T &actual, const T &expected)
-{
-    CHECK_MSG(actual == expected,
-              where + ": " + field + " is " + Show(actual) + ", expected " + Show(expected));
-}
-void Field(const std::string &where, const char *field, const std::wstring &actual,
-           const std::wstring &expected)
-{
-    CHECK_MSG(actual == expected, where + ": " + field + " is " + Printable(actual) +
-                                      ", expected " + Printable(expected));
-}
-
 std::string RowName(size_t i)
 {
     char name[48];
@@ -269,21 +242,19 @@ std::string RowName(size_t i)
     return name;
 }
 
-// The template of dialog 101 in Japanese, parsed; false when absent.
-bool LoadRangeTemplate(DialogTemplate *out)
+// The template of dialog 101 in Japanese, parsed; a fatal failure when it
+// is absent (callers wrap it in ASSERT_NO_FATAL_FAILURE).
+void LoadRangeTemplate(DialogTemplate *out)
 {
     const HMODULE module = Plugin().module;
     HRSRC found = FindResourceExA(module, MAKEINTRESOURCEA(5) /* RT_DIALOG */,
                                   MAKEINTRESOURCEA(101), JAPANESE);
-    CHECK_MSG(found != nullptr, "no Japanese dialog 101 in cubrik.dll");
-    if (!found) return false;
+    ASSERT_NE(found, nullptr) << "no Japanese dialog 101 in cubrik.dll";
     HGLOBAL loaded = LoadResource(module, found);
     const BYTE *data = static_cast<const BYTE *>(LockResource(loaded));
     const DWORD size = SizeofResource(module, found);
-    CHECK(data != nullptr);
-    if (!data) return false;
+    ASSERT_NE(data, nullptr);
     *out = ParseTemplate(data, size);
-    return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -347,138 +318,134 @@ const SpinRow BUDDIES[] = {
 
 }  // namespace
 
-TEST_CASE(resources_code_page_is_932)
+TEST(Resources, CodePageIs932)
 {
     // Every Shift-JIS expectation below depends on it.
-    CHECK_EQ(GetACP(), 932u);
+    EXPECT_EQ(GetACP(), 932u);
 }
 
-TEST_CASE(resources_dialog_header)
+TEST(Resources, DialogHeader)
 {
     DialogTemplate t;
-    if (!LoadRangeTemplate(&t)) return;
+    ASSERT_NO_FATAL_FAILURE(LoadRangeTemplate(&t));
     const DialogHeader &a = t.header, &e = EXPECTED_HEADER;
-    const std::string at = "dialog 101 header";
-    Field(at, "version", a.version, e.version);
-    Field(at, "signature", a.signature, e.signature);
-    Field(at, "help id", a.helpId, e.helpId);
-    Field(at, "extended style", a.exStyle, e.exStyle);
-    Field(at, "style", a.style, e.style);
-    Field(at, "control count", a.count, e.count);
-    Field(at, "x", a.x, e.x);
-    Field(at, "y", a.y, e.y);
-    Field(at, "cx", a.cx, e.cx);
-    Field(at, "cy", a.cy, e.cy);
-    Field(at, "menu ordinal", a.menuOrdinal, e.menuOrdinal);
-    Field(at, "menu name", a.menuName, e.menuName);
-    Field(at, "class ordinal", a.classOrdinal, e.classOrdinal);
-    Field(at, "class name", a.className, e.className);
-    Field(at, "caption", a.caption, e.caption);
-    Field(at, "point size", a.pointSize, e.pointSize);
-    Field(at, "weight", a.weight, e.weight);
-    Field(at, "italic", a.italic, e.italic);
-    Field(at, "charset", a.charset, e.charset);
-    Field(at, "typeface", a.typeface, e.typeface);
+    SCOPED_TRACE("dialog 101 header");
+    EXPECT_EQ(a.version, e.version);
+    EXPECT_EQ(Hex{a.signature}, Hex{e.signature});
+    EXPECT_EQ(Hex{a.helpId}, Hex{e.helpId});
+    EXPECT_EQ(Hex{a.exStyle}, Hex{e.exStyle});
+    EXPECT_EQ(Hex{a.style}, Hex{e.style});
+    EXPECT_EQ(a.count, e.count);
+    EXPECT_EQ(a.x, e.x);
+    EXPECT_EQ(a.y, e.y);
+    EXPECT_EQ(a.cx, e.cx);
+    EXPECT_EQ(a.cy, e.cy);
+    EXPECT_EQ(a.menuOrdinal, e.menuOrdinal);
+    EXPECT_EQ(a.menuName, e.menuName);
+    EXPECT_EQ(a.classOrdinal, e.classOrdinal);
+    EXPECT_EQ(a.className, e.className);
+    EXPECT_EQ(a.caption, e.caption);
+    EXPECT_EQ(a.pointSize, e.pointSize);
+    EXPECT_EQ(a.weight, e.weight);
+    EXPECT_EQ(a.italic, e.italic);
+    EXPECT_EQ(a.charset, e.charset);
+    EXPECT_EQ(a.typeface, e.typeface);
 }
 
-TEST_CASE(resources_dialog_controls)
+TEST(Resources, DialogControls)
 {
     DialogTemplate t;
-    if (!LoadRangeTemplate(&t)) return;
-    CHECK_MSG(!t.overran, "dialog 101 reads past the end of its resource");
-    CHECK_MSG(t.bytesLeft < 4, "dialog 101 has " +
-                                   Show(static_cast<unsigned long long>(t.bytesLeft)) +
-                                   " bytes after its last control");
-    CHECK_EQ(t.controls.size(), CONTROL_COUNT);
+    ASSERT_NO_FATAL_FAILURE(LoadRangeTemplate(&t));
+    EXPECT_FALSE(t.overran) << "dialog 101 reads past the end of its resource";
+    EXPECT_LT(t.bytesLeft, 4u) << "bytes after dialog 101's last control";
+    EXPECT_EQ(t.controls.size(), CONTROL_COUNT);
     for (size_t i = 0; i < CONTROL_COUNT && i < t.controls.size(); ++i) {
         const DialogControl &a = t.controls[i];
         const ControlRow &e = CONTROLS[i];
-        const std::string at = RowName(i);
-        Field(at, "help id", a.helpId, 0ul);
-        Field(at, "extended style", a.exStyle, 0ul);
-        Field(at, "style", a.style, e.style);
-        Field(at, "x", a.x, e.x);
-        Field(at, "y", a.y, e.y);
-        Field(at, "cx", a.cx, e.cx);
-        Field(at, "cy", a.cy, e.cy);
-        Field(at, "id", a.id, e.id);
-        Field(at, "class ordinal", a.classOrdinal, e.cls.ordinal);
-        Field(at, "class name", a.className, std::wstring(e.cls.name ? e.cls.name : L""));
-        Field(at, "text", a.text, std::wstring(e.text));
-        Field(at, "creation data size", a.dataSize, static_cast<WORD>(0));
+        SCOPED_TRACE(RowName(i));
+        EXPECT_EQ(Hex{a.helpId}, Hex{0});
+        EXPECT_EQ(Hex{a.exStyle}, Hex{0});
+        EXPECT_EQ(Hex{a.style}, Hex{e.style});
+        EXPECT_EQ(a.x, e.x);
+        EXPECT_EQ(a.y, e.y);
+        EXPECT_EQ(a.cx, e.cx);
+        EXPECT_EQ(a.cy, e.cy);
+        EXPECT_EQ(Hex{a.id}, Hex{e.id});
+        EXPECT_EQ(a.classOrdinal, e.cls.ordinal);
+        EXPECT_EQ(a.className, std::wstring(e.cls.name ? e.cls.name : L""));
+        EXPECT_EQ(a.text, std::wstring(e.text));
+        EXPECT_EQ(a.dataSize, 0) << "creation data size";
     }
 }
 
-TEST_CASE(resources_strings_in_shift_jis)
+TEST(Resources, StringsInShiftJis)
 {
     const HMODULE module = Plugin().module;
     // The block itself is Japanese: LoadStringA would take any language.
-    CHECK_MSG(FindResourceExA(module, MAKEINTRESOURCEA(6) /* RT_STRING */, MAKEINTRESOURCEA(7),
-                              JAPANESE) != nullptr,
-              "string block 7 (ids 96 to 111) is not Japanese");
+    EXPECT_NE(
+        FindResourceExA(module, MAKEINTRESOURCEA(6) /* RT_STRING */, MAKEINTRESOURCEA(7), JAPANESE),
+        nullptr)
+        << "string block 7 (ids 96 to 111) is not Japanese";
     for (const StringRow &row : STRINGS) {
         char buffer[128];
         memset(buffer, 0x55, sizeof buffer);
         const int length = LoadStringA(module, row.id, buffer, sizeof buffer);
-        const std::string at = "string " + Show(row.id);
+        SCOPED_TRACE("string " + std::to_string(row.id));
         if (!row.bytes) {
-            CHECK_MSG(length == 0, at + " should be absent, has length " + Show(length));
+            EXPECT_EQ(length, 0) << "should be absent";
             continue;
         }
-        const int expected = static_cast<int>(strlen(row.bytes));
-        CHECK_MSG(length == expected,
-                  at + ": length " + Show(length) + ", expected " + Show(expected));
-        CHECK_MSG(length >= 0 && length < static_cast<int>(sizeof buffer) && buffer[length] == '\0',
-                  at + " is not terminated");
-        CHECK_MSG(std::string(buffer, length > 0 ? length : 0) == row.bytes,
-                  at + " is " + Show(std::string(buffer, length > 0 ? length : 0)) + ", expected " +
-                      Show(row.bytes));
+        EXPECT_EQ(length, static_cast<int>(strlen(row.bytes)));
+        EXPECT_TRUE(length >= 0 && length < static_cast<int>(sizeof buffer) &&
+                    buffer[length] == '\0')
+            << "not terminated";
+        EXPECT_EQ(std::string(buffer, length > 0 ? length : 0), row.bytes);
     }
 }
 
-TEST_CASE(resources_version_record)
+TEST(Resources, VersionRecord)
 {
-    CHECK_MSG(FindResourceExA(Plugin().module, MAKEINTRESOURCEA(16) /* RT_VERSION */,
-                              MAKEINTRESOURCEA(1), JAPANESE) != nullptr,
-              "no Japanese version record 1");
+    EXPECT_NE(FindResourceExA(Plugin().module, MAKEINTRESOURCEA(16) /* RT_VERSION */,
+                              MAKEINTRESOURCEA(1), JAPANESE),
+              nullptr)
+        << "no Japanese version record 1";
     auto getSize = VersionFunction<GetFileVersionInfoSizeFn>("GetFileVersionInfoSizeA");
     auto getInfo = VersionFunction<GetFileVersionInfoFn>("GetFileVersionInfoA");
     auto query = VersionFunction<VerQueryValueFn>("VerQueryValueA");
-    CHECK(getSize && getInfo && query);
-    if (!getSize || !getInfo || !query) return;
+    ASSERT_TRUE(getSize && getInfo && query);
 
     char path[MAX_PATH];
     GetModuleFileNameA(Plugin().module, path, MAX_PATH);
     DWORD handle = 0;
     const DWORD size = getSize(path, &handle);
-    CHECK_MSG(size != 0, "cubrik.dll has no version record");
-    if (size == 0) return;
+    ASSERT_NE(size, 0ul) << "cubrik.dll has no version record";
     std::vector<BYTE> block(size);
-    CHECK(getInfo(path, 0, size, block.data()));
+    EXPECT_TRUE(getInfo(path, 0, size, block.data()));
 
     void *value = nullptr;
     UINT length = 0;
-    CHECK(query(block.data(), "\\", &value, &length));
-    CHECK_EQ(length, static_cast<UINT>(sizeof(VS_FIXEDFILEINFO)));
+    EXPECT_TRUE(query(block.data(), "\\", &value, &length));
+    EXPECT_EQ(length, static_cast<UINT>(sizeof(VS_FIXEDFILEINFO)));
     if (value && length >= sizeof(VS_FIXEDFILEINFO)) {
         const VS_FIXEDFILEINFO *fixed = static_cast<const VS_FIXEDFILEINFO *>(value);
-        CHECK_EQ(fixed->dwSignature, 0xFEEF04BDul);
-        CHECK_EQ(fixed->dwFileVersionMS, 0x00010000ul);  // 1.0
-        CHECK_EQ(fixed->dwFileVersionLS, 0ul);           // .0.0
-        CHECK_EQ(fixed->dwProductVersionMS, 0x00010000ul);
-        CHECK_EQ(fixed->dwProductVersionLS, 0ul);
-        CHECK_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_DLL));
-        CHECK_EQ(fixed->dwFileFlags & fixed->dwFileFlagsMask, 0ul);  // no debug, pre-release...
+        EXPECT_EQ(Hex{fixed->dwSignature}, Hex{0xFEEF04BD});
+        EXPECT_EQ(Hex{fixed->dwFileVersionMS}, Hex{0x00010000});  // 1.0
+        EXPECT_EQ(Hex{fixed->dwFileVersionLS}, Hex{0});           // .0.0
+        EXPECT_EQ(Hex{fixed->dwProductVersionMS}, Hex{0x00010000});
+        EXPECT_EQ(Hex{fixed->dwProductVersionLS}, Hex{0});
+        EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_DLL));
+        EXPECT_EQ(Hex{fixed->dwFileFlags & fixed->dwFileFlagsMask},
+                  Hex{0});  // no debug, pre-release...
     }
 
     // Readers find the texts through the first translation.
     value = nullptr;
-    CHECK(query(block.data(), "\\VarFileInfo\\Translation", &value, &length));
-    CHECK_EQ(length, 4u);
-    if (!value || length < 4) return;
+    EXPECT_TRUE(query(block.data(), "\\VarFileInfo\\Translation", &value, &length));
+    ASSERT_EQ(length, 4u);
+    ASSERT_NE(value, nullptr);
     const WORD *translation = static_cast<const WORD *>(value);
-    CHECK_EQ(translation[0], static_cast<WORD>(0x0411));  // Japanese
-    CHECK_EQ(translation[1], static_cast<WORD>(932));     // Shift-JIS
+    EXPECT_EQ(translation[0], static_cast<WORD>(0x0411));  // Japanese
+    EXPECT_EQ(translation[1], static_cast<WORD>(932));     // Shift-JIS
 
     for (const VersionRow &row : VERSION_TEXTS) {
         char key[96];
@@ -486,57 +453,50 @@ TEST_CASE(resources_version_record)
                  row.name);
         value = nullptr;
         const bool found = query(block.data(), key, &value, &length) && value;
+        SCOPED_TRACE(row.name);
         if (!row.value) {
-            CHECK_MSG(!found, std::string(row.name) + " should be absent");
+            EXPECT_FALSE(found) << "should be absent";
             continue;
         }
-        CHECK_MSG(found, std::string(row.name) + " is missing");
-        if (found)
-            CHECK_MSG(std::string(static_cast<const char *>(value)) == row.value,
-                      std::string(row.name) + " is " + Show(static_cast<const char *>(value)) +
-                          ", expected " + Show(row.value));
+        EXPECT_TRUE(found) << "missing";
+        if (found) {
+            EXPECT_STREQ(static_cast<const char *>(value), row.value);
+        }
     }
 
-    // The description says what the plug-in does, in English: plain ASCII.
+    // The description a user sees is Japanese like every other text: the
+    // command's own name, as the menu shows it (read here in code page 932).
     char key[96];
     snprintf(key, sizeof key, "\\StringFileInfo\\%04x%04x\\FileDescription", translation[0],
              translation[1]);
     value = nullptr;
-    CHECK(query(block.data(), key, &value, &length) && value);
-    if (value) {
-        const std::string description = static_cast<const char *>(value);
-        CHECK(description.size() >= 10);
-        bool ascii = true;
-        for (unsigned char c : description) ascii = ascii && c >= 0x20 && c < 0x7F;
-        CHECK_MSG(ascii, "FileDescription is not plain ASCII: " + Show(description));
-    }
+    ASSERT_TRUE(query(block.data(), key, &value, &length) && value);
+    EXPECT_EQ(std::string(static_cast<const char *>(value)), std::string(Plugin().enumString(0)))
+        << "FileDescription is not the command's Japanese name";
 }
 
-TEST_CASE(resources_dialog_as_created)
+TEST(Resources, DialogAsCreated)
 {
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_UPDOWN_CLASS};
-    CHECK(InitCommonControlsEx(&icc));
+    EXPECT_TRUE(InitCommonControlsEx(&icc));
     HWND dialog =
         CreateDialogParamA(Plugin().module, MAKEINTRESOURCEA(101), nullptr, PassiveProc, 0);
-    CHECK_MSG(dialog != nullptr,
-              "dialog 101 cannot be created (error " + Show(GetLastError()) + ")");
-    if (!dialog) return;
+    ASSERT_NE(dialog, nullptr) << "dialog 101 cannot be created (error " << GetLastError() << ")";
 
     // The children in z-order are the controls in template order.
     std::vector<DWORD> ids;
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
         ids.push_back(static_cast<DWORD>(GetWindowLongA(child, GWL_ID)));
-    CHECK_EQ(ids.size(), CONTROL_COUNT);
+    EXPECT_EQ(ids.size(), CONTROL_COUNT);
     for (size_t i = 0; i < CONTROL_COUNT && i < ids.size(); ++i)
-        Field(RowName(i), "id of child in z-order", ids[i], CONTROLS[i].id);
+        EXPECT_EQ(Hex{ids[i]}, Hex{CONTROLS[i].id}) << "id of child in z-order, " << RowName(i);
 
     for (const SpinRow &row : BUDDIES) {
         HWND spin = GetDlgItem(dialog, row.spin);
         HWND buddy =
             spin ? reinterpret_cast<HWND>(SendMessageA(spin, UDM_GETBUDDY, 0, 0)) : nullptr;
         const int buddyId = buddy ? GetDlgCtrlID(buddy) : 0;
-        CHECK_MSG(buddyId == row.edit, "spin " + Show(row.spin) + " is attached to " +
-                                           Show(buddyId) + ", expected " + Show(row.edit));
+        EXPECT_EQ(buddyId, row.edit) << "the edit box spin " << row.spin << " is attached to";
     }
 
     // OK is drawn and answers as the default button (the dialog would name
@@ -544,9 +504,9 @@ TEST_CASE(resources_dialog_as_created)
     // switch, which gets the focus when the dialog opens.
     HWND ok = GetDlgItem(dialog, IDOK);
     const LRESULT code = ok ? SendMessageA(ok, WM_GETDLGCODE, 0, 0) : 0;
-    CHECK_MSG((code & DLGC_DEFPUSHBUTTON) != 0, "OK does not answer as the default button");
+    EXPECT_NE(code & DLGC_DEFPUSHBUTTON, 0) << "OK does not answer as the default button";
     HWND first = GetNextDlgTabItem(dialog, nullptr, FALSE);
-    CHECK_EQ(first ? GetDlgCtrlID(first) : 0, 1009);
+    EXPECT_EQ(first ? GetDlgCtrlID(first) : 0, 1009);
 
     DestroyWindow(dialog);
 }

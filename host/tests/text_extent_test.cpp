@@ -9,7 +9,8 @@
 
 #include <string>
 
-#include "host/tests/check.h"
+#include <gtest/gtest.h>
+
 #include "host/tests/plugin_load.h"
 
 namespace {
@@ -107,15 +108,13 @@ std::string Utf8(const std::wstring &s)
 
 }  // namespace
 
-TEST_CASE(resources_texts_fit_their_controls)
+TEST(Resources, TextsFitTheirControls)
 {
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&icc);
     HWND dialog =
         CreateDialogParamW(Plugin().module, MAKEINTRESOURCEW(101), nullptr, PassiveProc, 0);
-    CHECK_MSG(dialog != nullptr,
-              "dialog 101 cannot be created (error " + Show(GetLastError()) + ")");
-    if (!dialog) return;
+    ASSERT_NE(dialog, nullptr) << "dialog 101 cannot be created (error " << GetLastError() << ")";
 
     // The measurements mean something only in the fonts a Japanese Windows
     // draws with, which the Wine prefix provides (scripts/wine-run.sh):
@@ -125,17 +124,18 @@ TEST_CASE(resources_texts_fit_their_controls)
     wchar_t face[LF_FACESIZE] = L"";
     GetTextFaceW(dc, LF_FACESIZE, face);
     SelectObject(dc, old);
-    CHECK_MSG(std::wstring(face) == L"Tahoma",
-              "the dialog draws in " + Utf8(face) + ", not Tahoma: the Wine prefix lacks it");
+    EXPECT_EQ(std::wstring(face), L"Tahoma")
+        << "the dialog draws in " << Utf8(face) << ", not Tahoma: the Wine prefix lacks it";
     const int smallKana = ExtentIn(dialog, dc, L"ャ"), kanji = ExtentIn(dialog, dc, L"選");
-    CHECK_MSG(smallKana > 0 && smallKana < kanji,
-              "the Japanese glyphs are not proportional (ャ " + Show(smallKana) + " px, 選 " +
-                  Show(kanji) + " px): the Wine prefix lacks Tahoma's font link");
+    EXPECT_TRUE(smallKana > 0 && smallKana < kanji)
+        << "the Japanese glyphs are not proportional (ャ " << smallKana << " px, 選 " << kanji
+        << " px): the Wine prefix lacks Tahoma's font link";
 
     for (const TextRow &row : TEXTS) {
         HWND control = ChildAt(dialog, row.position);
-        const std::string at = "\"" + Utf8(row.text) + "\" (control " + Show(row.position) + ")";
-        CHECK_MSG(control != nullptr, at + ": no such control");
+        const std::string at =
+            "\"" + Utf8(row.text) + "\" (control " + std::to_string(row.position) + ")";
+        EXPECT_NE(control, nullptr) << at << ": no such control";
         if (!control) continue;
 
         // The row states the text the dialog really shows.
@@ -144,15 +144,15 @@ TEST_CASE(resources_texts_fit_their_controls)
             LoadStringW(Plugin().module, row.stringId, shown, 128);
         else
             GetWindowTextW(control, shown, 128);
-        CHECK_MSG(std::wstring(shown) == row.text,
-                  at + ": the dialog shows \"" + Utf8(shown) + "\" there");
+        EXPECT_EQ(std::wstring(shown), row.text)
+            << at << ": the dialog shows \"" << Utf8(shown) << "\" there";
 
         const int extent = ExtentIn(control, dc, row.text);
         const int room = RoomFor(control, dc, row.room);
         printf("  %-24s %3d px in %3d px%s\n", at.c_str(), extent, room,
                extent <= room ? "" : "  DOES NOT FIT");
-        CHECK_MSG(extent <= room,
-                  at + " is " + Show(extent) + " px wide in a room of " + Show(room) + " px");
+        EXPECT_LE(extent, room) << at << " is " << extent << " px wide in a room of " << room
+                                << " px";
     }
     ReleaseDC(dialog, dc);
     DestroyWindow(dialog);

@@ -1,0 +1,33 @@
+// Forced into every source that includes GoogleTest in the win32 build when
+// the toolchain's thread model (win32) has no std::mutex: GoogleTest's
+// Notification, the one class of it that needs std::mutex and
+// std::condition_variable, in their place. GoogleTest uses it only to start
+// the threads of its own tests; the Wine tests never do.
+#pragma once
+
+#include <atomic>
+#include <thread>
+
+#define GTEST_HAS_NOTIFICATION_ 1
+
+namespace testing {
+namespace internal {
+
+class Notification {
+public:
+    Notification() : notified_(false) {}
+    Notification(const Notification &) = delete;
+    Notification &operator=(const Notification &) = delete;
+
+    void Notify() { notified_.store(true); }
+    void WaitForNotification()
+    {
+        while (!notified_.load()) std::this_thread::yield();
+    }
+
+private:
+    std::atomic<bool> notified_;
+};
+
+}  // namespace internal
+}  // namespace testing
