@@ -19,7 +19,11 @@ xvfb=$!
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 stop() {
     # Wine's processes hold the display; end them before it goes away.
-    WINEPREFIX=${CUBRIK_WINEPREFIX:-$here/../build/wineprefix} wineserver -k 2>/dev/null || true
+    # Waiting for the server to go, so that no process of it outlives the
+    # display and reports "X connection ... broken".
+    export WINEPREFIX=${CUBRIK_WINEPREFIX:-$here/../build/wineprefix}
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
     kill $xvfb 2>/dev/null || true
     wait $xvfb 2>/dev/null || true
 }
