@@ -1,5 +1,6 @@
 #include "host/dialog_driver.h"
 
+#include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -27,6 +28,7 @@ struct DriverRun {
     HWND dialog = nullptr;
     int graceTicks = 0;
     bool timedOut = false;
+    bool stepFailed = false;  // a step could not do what it says
     bool busy = false;  // a step is running (and may be running a dialog of its own)
 };
 
@@ -193,8 +195,11 @@ static void RunStep(DriverRun &run, const DriverStep &step)
         if (step.call) step.call(dialog);
         break;
     case DriverAction::Snapshot:
-        if (!SaveBitmap(dialog, step.text.c_str()))
-            fprintf(stderr, "host: could not save %s\n", step.text.c_str());
+        if (!SaveBitmap(dialog, step.text.c_str())) {
+            fprintf(stderr, "host: %s: cannot write %s: %s\n", step.source.c_str(),
+                    step.text.c_str(), strerror(errno));
+            run.stepFailed = true;
+        }
         break;
     case DriverAction::Pause:
         break;
@@ -266,6 +271,7 @@ void ArmDialogDriver(const std::vector<DriverStep> &steps, DialogInspector inspe
 // What the last run disarmed on this thread saw.
 static thread_local HWND t_lastDialog;
 static thread_local bool t_lastTimedOut;
+static thread_local bool t_lastStepFailed;
 
 void DisarmDialogDriver()
 {
@@ -275,6 +281,7 @@ void DisarmDialogDriver()
     if (run->timer) KillTimer(nullptr, run->timer);
     t_lastDialog = run->dialog;
     t_lastTimedOut = run->timedOut;
+    t_lastStepFailed = run->stepFailed;
     RunsLock lock;
     *run = DriverRun();
 }
@@ -289,6 +296,11 @@ bool DriverTimedOut()
     const DriverRun *run = InnermostRun();
     return run ? run->timedOut : t_lastTimedOut;
 }
+bool DriverStepFailed()
+{
+    const DriverRun *run = InnermostRun();
+    return run ? run->stepFailed : t_lastStepFailed;
+}
 
 static DriverStep Step(DriverAction action, int id = 0, int value = 0)
 {
@@ -299,78 +311,126 @@ static DriverStep Step(DriverAction action, int id = 0, int value = 0)
     return step;
 }
 
+// The controls a step may name, by kind; a script naming any other number is
+// wrong before it runs.
+struct ControlKind {
+    const char *name;
+    int ids[8];  // zero-terminated
+};
+static const ControlKind SPINS = {"a spin",
+                                  {IDC_MIN_X_SPIN, IDC_MAX_X_SPIN, IDC_MIN_Y_SPIN, IDC_MAX_Y_SPIN,
+                                   IDC_MIN_Z_SPIN, IDC_MAX_Z_SPIN}};
+static const ControlKind EDITS = {"an edit box",
+                                  {IDC_MIN_X_EDIT, IDC_MAX_X_EDIT, IDC_MIN_Y_EDIT, IDC_MAX_Y_EDIT,
+                                   IDC_MIN_Z_EDIT, IDC_MAX_Z_EDIT}};
+static const ControlKind BUTTONS = {"a checkbox or button",
+                                    {IDC_MIN_X_CHECK, IDC_MAX_X_CHECK, IDC_MIN_Y_CHECK,
+                                     IDC_MAX_Y_CHECK, IDC_MIN_Z_CHECK, IDC_MAX_Z_CHECK, IDOK,
+                                     IDCANCEL}};
+enum { MODE_COUNT = 4, LONGEST_PAUSE_MS = 60000 };
+
+// "" when id is one of kind's controls, else why not, with the valid numbers.
+static std::string CheckControl(int id, const ControlKind &kind)
+{
+    std::string valid;
+    for (int known : kind.ids) {
+        if (!known) break;
+        if (known == id) return "";
+        valid += (valid.empty() ? "" : " ") + std::to_string(known);
+    }
+    return std::to_string(id) + " is not " + kind.name + " of the dialog (those are " + valid + ")";
+}
+
 bool ParseDriverScript(const char *script, std::vector<DriverStep> &steps, std::string &error)
 {
     steps.clear();
     std::string all(script);
     size_t start = 0;
-    while (start <= all.size()) {
+    for (int number = 1; start <= all.size(); ++number) {
         size_t end = all.find(';', start);
         if (end == std::string::npos) end = all.size();
         std::string part = all.substr(start, end - start);
         start = end + 1;
         char word[32] = "";
-        int id = 0, consumed = 0;
-        if (sscanf(part.c_str(), " %31s%n", word, &consumed) != 1) continue;
+        int consumed = 0;
+        if (sscanf(part.c_str(), " %31s%n", word, &consumed) != 1) {
+            --number;  // an empty step, as after a last ";"
+            continue;
+        }
         const char *rest = part.c_str() + consumed;
-        DriverStep step = Step(DriverAction::Pause);
-        auto needId = [&](DriverAction action) {
+        std::string problem;
+        auto readNumber = [&](int &out) {
             int used = 0;
-            if (sscanf(rest, " %d%n", &id, &used) != 1) return false;
-            step.action = action;
-            step.id = id;
+            if (sscanf(rest, " %d%n", &out, &used) != 1) {
+                problem = "a number must follow \"" + std::string(word) + "\"";
+                return false;
+            }
             rest += used;
             return true;
         };
-        // The same, for a step whose number is a value rather than a control.
-        auto needValue = [&](DriverAction action) {
-            if (!needId(action)) return false;
-            step.value = step.id;
-            step.id = 0;
-            return true;
+        auto nothingMore = [&]() {
+            while (*rest == ' ' || *rest == '\t') ++rest;
+            if (*rest) problem = "unexpected \"" + std::string(rest) + "\" after the number";
+            return problem.empty();
         };
         auto textAfter = [&]() {
-            while (*rest == ' ') ++rest;
+            while (*rest == ' ' || *rest == '\t') ++rest;
             std::string t(rest);
-            while (!t.empty() && t.back() == ' ') t.pop_back();
+            while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.pop_back();
             return t;
         };
+        // A step on one control of the given kind, its number next.
+        auto onControl = [&](DriverAction action, const ControlKind &kind, bool textFollows) {
+            DriverStep step = Step(action);
+            if (!readNumber(step.id)) return step;
+            if (textFollows)
+                step.text = textAfter();
+            else
+                nothingMore();
+            if (problem.empty()) problem = CheckControl(step.id, kind);
+            return step;
+        };
         const std::string w(word);
-        bool ok = true;
+        DriverStep step = Step(DriverAction::Pause);
         if (w == "up")
-            ok = needId(DriverAction::SpinUp);
+            step = onControl(DriverAction::SpinUp, SPINS, false);
         else if (w == "down")
-            ok = needId(DriverAction::SpinDown);
-        else if (w == "type") {
-            ok = needId(DriverAction::Type);
-            step.text = textAfter();
-        } else if (w == "set") {
-            ok = needId(DriverAction::SetText);
-            step.text = textAfter();
-        } else if (w == "click" || w == "check")
-            ok = needId(DriverAction::Click);
-        else if (w == "mode")
-            ok = needValue(DriverAction::ChooseMode);
-        else if (w == "ok")
-            step = Step(DriverAction::Click, IDOK);
-        else if (w == "cancel")
-            step = Step(DriverAction::Click, IDCANCEL);
-        else if (w == "escape")
-            step = Step(DriverAction::Key, 0, VK_ESCAPE);
-        else if (w == "enter")
-            step = Step(DriverAction::Key, 0, VK_RETURN);
-        else if (w == "close")
-            step = Step(DriverAction::CloseBox);
-        else if (w == "pause")
-            ok = needValue(DriverAction::Pause);
-        else if (w == "snapshot") {
+            step = onControl(DriverAction::SpinDown, SPINS, false);
+        else if (w == "type")
+            step = onControl(DriverAction::Type, EDITS, true);
+        else if (w == "set")
+            step = onControl(DriverAction::SetText, EDITS, true);
+        else if (w == "click" || w == "check")
+            step = onControl(DriverAction::Click, BUTTONS, false);
+        else if (w == "mode") {
+            step = Step(DriverAction::ChooseMode);
+            if (readNumber(step.value) && nothingMore() &&
+                (step.value < 0 || step.value >= MODE_COUNT))
+                problem = "the operation list has entries 0 to " + std::to_string(MODE_COUNT - 1);
+        } else if (w == "pause") {
+            if (readNumber(step.value) && nothingMore() &&
+                (step.value < 0 || step.value > LONGEST_PAUSE_MS))
+                problem = "a pause lasts 0 to " + std::to_string(LONGEST_PAUSE_MS) + " ms";
+        } else if (w == "ok" || w == "cancel" || w == "escape" || w == "enter" || w == "close") {
+            if (w == "ok") step = Step(DriverAction::Click, IDOK);
+            if (w == "cancel") step = Step(DriverAction::Click, IDCANCEL);
+            if (w == "escape") step = Step(DriverAction::Key, 0, VK_ESCAPE);
+            if (w == "enter") step = Step(DriverAction::Key, 0, VK_RETURN);
+            if (w == "close") step = Step(DriverAction::CloseBox);
+            nothingMore();
+        } else if (w == "snapshot") {
             step.action = DriverAction::Snapshot;
             step.text = textAfter();
-            ok = !step.text.empty();
+            if (step.text.empty()) problem = "snapshot needs a file name";
         } else
-            ok = false;
-        if (!ok) {
-            error = "cannot read script step \"" + part + "\"";
+            problem = "unknown word \"" + w +
+                      "\" (the words: up down type set click check mode ok cancel escape enter "
+                      "close pause snapshot)";
+        while (!part.empty() && (part[0] == ' ' || part[0] == '\t')) part.erase(0, 1);
+        while (!part.empty() && (part.back() == ' ' || part.back() == '\t')) part.pop_back();
+        step.source = "script step " + std::to_string(number) + " \"" + part + "\"";
+        if (!problem.empty()) {
+            error = step.source + ": " + problem;
             return false;
         }
         steps.push_back(step);

@@ -32,6 +32,7 @@ struct DriverStep {
     int value = 0;
     std::string text;
     std::function<void(HWND dialog)> call;
+    std::string source;  // where the step came from, for messages: script step 3 "up 1012"
 };
 
 typedef void (*DialogInspector)(HWND dialog, int tag);
@@ -49,11 +50,17 @@ void DisarmDialogDriver();
 // one), and whether the script left it open.
 HWND DrivenDialog();
 bool DriverTimedOut();
+// Whether a step could not do its work (a snapshot that could not be written);
+// the step has said why on stderr.
+bool DriverStepFailed();
 
 // Parses a script such as "check 1009; type 1001 -0.25; up 1012; mode 2; ok".
 // Words: up/down ID, type ID TEXT, set ID TEXT, click ID, check ID (= click),
 // mode N, ok, cancel, escape, enter, close, pause MS, snapshot PATH.
-// Returns false with a message in error on an unknown word.
+// Returns false with a message in error naming the step on an unknown word, a
+// missing or extra number, a control number that is not of the step's kind
+// (a spin for up/down, an edit box for type/set, a checkbox or OK/Cancel for
+// click), a mode outside the list, or a pause outside 0 to 60000 ms.
 bool ParseDriverScript(const char *script, std::vector<DriverStep> &steps, std::string &error);
 
 // A one-line account of the dialog's controls: each bound's switch and text,

@@ -41,6 +41,9 @@ std::vector<std::string> &UnexpectedCalls();
 void ResetDocument(const std::vector<Point3f> &points);
 int SelectedCount();
 
-// Reads "v x y z" lines of a Wavefront OBJ file into points; false when the
-// file cannot be read or holds no vertex.
-bool ReadObjVertices(const char *path, std::vector<Point3f> &points);
+// Reads the "v X Y Z" lines of a Wavefront OBJ file into points, whatever
+// their length, after an optional UTF-8 byte-order mark, with LF or CRLF line
+// ends. False with the reason in error (naming the line where there is one)
+// when the file cannot be read, a "v" line lacks its three numbers, or it
+// holds no vertex.
+bool ReadObjVertices(const wchar_t *path, std::vector<Point3f> &points, std::string &error);

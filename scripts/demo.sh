@@ -7,7 +7,9 @@
 # sphere's vertices, the selected ones highlighted, the bounds drawn).
 #
 #   scripts/demo.sh                the scripted run (on a virtual display if none)
-#   scripts/demo.sh --interactive  you answer the dialog yourself (needs a display)
+#   scripts/demo.sh --interactive  you answer the dialog yourself, for as long as you
+#                                  like (needs a display); selection.png then shows
+#                                  your choice, and there is no dialog.png
 #   scripts/demo.sh --docs         the scripted run, then the pictures copied to docs/
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -18,45 +20,61 @@ case "${1:-}" in
     --interactive) interactive=1 ;;
     --docs) docs=1 ;;
     "") ;;
-    *) echo "usage: scripts/demo.sh [--interactive | --docs]"; exit 2 ;;
+    -h | --help) sed -n '2,12s/^# \{0,1\}//p' "$0"; exit 0 ;;
+    *) echo "usage: scripts/demo.sh [--interactive | --docs]" >&2; exit 2 ;;
 esac
+if [ $interactive -eq 1 ] && [ -z "${DISPLAY:-}" ]; then
+    echo "demo: --interactive opens the dialog on your display, and DISPLAY is not set;" \
+        "run it in a desktop session (or over ssh -X), or run scripts/demo.sh for the scripted run" >&2
+    exit 2
+fi
 
 "$root/scripts/setup.sh"
 
 echo "demo: building the plug-in, its release package and the stand-in host (win32)"
 cmake --preset win32 >/dev/null
-cmake --build --preset win32 -j"$(nproc)" --target cubrik release_zip host >/dev/null
+cmake --build --preset win32 -j2 --target cubrik release_zip host >/dev/null
 echo "demo: release package for users:" build/win32/cubrik-*-win32.zip
 
 out=$root/build/demo
 mkdir -p "$out"
-rm -f "$out"/dialog.bmp "$out"/selection.txt
+# Nothing of an earlier run may pass for this one's.
+rm -f "$out"/dialog.bmp "$out"/dialog.png "$out"/selection.txt "$out"/selection.mvg \
+    "$out"/selection.png "$out"/summary.txt
 
-# The choice: lower Y bound on at -0.25; upper X bound (on at start) typed as
-# 0.30, then two spin clicks up to 0.50; mode 2, invert the selection. The
-# back half of the sphere (z < 0) starts selected, so inverting shows both ways.
-script="check 1010; type 1003 -0.25; type 1007 0.30; up 1012; up 1012; mode 2"
-script="$script; pause 300; snapshot dialog.bmp; ok"
+# PNGs without time stamps, so that unchanged pictures are unchanged files.
+png() {
+    local last=${*: -1}
+    convert "${@:1:$#-1}" -strip -define png:exclude-chunks=date,time "$last"
+}
 
+host=(../win32/host.exe ../win32/cubrik.dll ../../samples/sphere.obj --select-below z 0
+    --selection-out selection.txt)
 cd "$out"
 if [ $interactive -eq 1 ]; then
-    [ -n "${DISPLAY:-}" ] || { echo "demo: --interactive needs a display"; exit 2; }
-    echo "demo: the dialog opens on your display; choose and press OK"
-    "$root/scripts/wine-run.sh" ../win32/host.exe ../win32/cubrik.dll ../../samples/sphere.obj \
-        --select-below z 0 --selection-out selection.txt
-    exit 0
+    echo "demo: the dialog opens on your display; choose and press OK (no time limit)"
+    CUBRIK_INTERACTIVE=1 "$root/scripts/wine-run.sh" "${host[@]}" | tee summary.txt
+else
+    # The choice: lower Y bound on at -0.25; upper X bound (on at start) typed
+    # as 0.30, then two spin clicks up to 0.50; mode 2, invert the selection.
+    # The back half of the sphere (z < 0) starts selected, so inverting shows
+    # both ways.
+    script="check 1010; type 1003 -0.25; type 1007 0.30; up 1012; up 1012; mode 2"
+    script="$script; pause 300; snapshot dialog.bmp; ok"
+    echo "demo: running the command under Wine (the first run creates a Wine prefix, about 10-60 s)"
+    "$root/scripts/with-display.sh" "$root/scripts/wine-run.sh" "${host[@]}" --script "$script" |
+        tee summary.txt
+    png dialog.bmp -scale 200% dialog.png
+    rm -f dialog.bmp
 fi
 
-echo "demo: running the command under Wine (the first run creates a Wine prefix, about 10 s)"
-"$root/scripts/with-display.sh" "$root/scripts/wine-run.sh" ../win32/host.exe ../win32/cubrik.dll ../../samples/sphere.obj \
-    --select-below z 0 --script "$script" --selection-out selection.txt | tr -d '\r'
-
-convert dialog.bmp -scale 200% dialog.png
 python3 "$root/scripts/plot_selection.py" ../../samples/sphere.obj selection.txt selection.mvg \
-    --ymin -0.25 --xmax 0.5 \
-    --title "sphere.obj after -0.25 < y, x < 0.50, invert (the back half, z < 0, was selected)"
-convert mvg:selection.mvg selection.png
-rm -f dialog.bmp
+    --summary summary.txt --note "(the back half, z < 0, was selected)"
+png mvg:selection.mvg selection.png
+if [ $interactive -eq 1 ]; then
+    echo "demo: your selection drawn in build/demo/selection.png"
+    exit 0
+fi
 echo "demo: pictures in build/demo: dialog.png, selection.png"
 if [ $docs -eq 1 ]; then
     cp dialog.png selection.png "$root/docs/"

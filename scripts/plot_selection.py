@@ -5,8 +5,51 @@ that `convert mvg:OUT.mvg picture.png` renders.
 
 usage: plot_selection.py MESH.obj SELECTED.txt OUT.mvg [--xmin V] [--xmax V]
        [--ymin V] [--ymax V] [--zmin V] [--zmax V] [--title TEXT]
-SELECTED.txt holds one vertex index (zero-based) per line."""
+       [--summary HOST_OUTPUT.txt] [--note TEXT]
+SELECTED.txt holds one vertex index (zero-based) per line. --summary takes the
+bounds and the operation from the host's "cubrik: ..." line, so the picture
+shows the choice that was actually made; --note is added to its title."""
 import argparse
+import re
+import sys
+
+MODES = {"選択する": "select", "非選択にする": "deselect", "選択反転する": "invert",
+         "ランダムに選択": "random"}
+BOUND = re.compile(r"^(?:(.*) < ([xyz])|([xyz]) < (.*))$")
+# The dialog's number syntax, near enough to draw a line: what does not start
+# like a number reads 0, as in the dialog; "d" marks an exponent as "e" does.
+NUMBER = re.compile(r"^\s*([+-]?(?:\d+\.?\d*|\.\d+)(?:[eEdD][+-]?\d+)?)")
+
+
+def dialog_number(text):
+    m = NUMBER.match(text)
+    try:
+        return float(m.group(1).translate(str.maketrans("dD", "ee"))) if m else 0.0
+    except (OverflowError, ValueError):
+        return 0.0
+
+
+def read_summary(path):
+    """The bounds ({"xmin": value, ...}), the operation's name and whether it
+    was applied, from the host's summary line."""
+    with open(path, encoding="utf-8") as f:
+        lines = [line.rstrip("\r\n") for line in f if line.startswith("cubrik: ")]
+    if not lines:
+        sys.exit("plot_selection: no \"cubrik: \" line in %s" % path)
+    m = re.match(r"^cubrik: (.*?); (.*?) -> (applied|nothing done);", lines[-1])
+    if not m:
+        sys.exit("plot_selection: cannot read the summary line: %s" % lines[-1])
+    bounds = {}
+    if m.group(1) not in ("no bound", "(the dialog did not open)"):
+        for part in m.group(1).split(", "):
+            b = BOUND.match(part)
+            if not b:
+                print("plot_selection: bound %r not drawn" % part, file=sys.stderr)
+            elif b.group(1) is not None:
+                bounds[b.group(2) + "min"] = dialog_number(b.group(1))
+            else:
+                bounds[b.group(3) + "max"] = dialog_number(b.group(4))
+    return bounds, m.group(1), MODES.get(m.group(2), m.group(2)), m.group(3) == "applied"
 
 VIEW, MARGIN, GAP, TOP = 360, 30, 40, 60
 
@@ -30,7 +73,18 @@ def main():
         ap.add_argument("--%smin" % axis, type=float)
         ap.add_argument("--%smax" % axis, type=float)
     ap.add_argument("--title", default="")
+    ap.add_argument("--summary")
+    ap.add_argument("--note", default="")
     a = ap.parse_args()
+    if a.summary:
+        bounds, words, mode, applied = read_summary(a.summary)
+        for key, value in bounds.items():
+            setattr(a, key, value)
+        mesh = a.mesh.replace("\\", "/").split("/")[-1]
+        a.title = ("%s after %s, %s" % (mesh, words, mode) if applied
+                   else "%s unchanged (%s, %s: nothing done)" % (mesh, words, mode))
+    if a.note:
+        a.title += " " + a.note
 
     points = read_vertices(a.mesh)
     with open(a.selected) as f:

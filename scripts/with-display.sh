@@ -19,8 +19,14 @@ xvfb=$!
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 stop() {
     # Wine's processes hold the display; end them before it goes away.
-    WINEPREFIX=${CUBRIK_WINEPREFIX:-$here/../build/wineprefix} wineserver -k 2>/dev/null || true
-    WINEPREFIX=${CUBRIK_WINEPREFIX64:-$here/../build/wineprefix64} wineserver -k 2>/dev/null || true
+    # Waiting for each server to go, so that no process of it outlives the
+    # display and reports "X connection ... broken".
+    for prefix in "${CUBRIK_WINEPREFIX:-$here/../build/wineprefix}" \
+                  "${CUBRIK_WINEPREFIX64:-$here/../build/wineprefix64}"; do
+        [ -d "$prefix" ] || continue
+        WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+        WINEPREFIX=$prefix wineserver -w 2>/dev/null || true
+    done
     kill $xvfb 2>/dev/null || true
     wait $xvfb 2>/dev/null || true
 }
