@@ -2,7 +2,7 @@
 # Builds the plug-in and runs it as a user would: the stand-in host loads the
 # sample sphere, binds cubrik.dll, opens the real dialog under Wine, enters a
 # choice, presses OK and prints what the command did. Packs the release zip
-# (build/win32/cubrik-1.00-win32.zip) on the way. Leaves two pictures in
+# (build/win32/cubrik-1.00-win32.zip, or win64) on the way. Leaves two pictures in
 # build/demo: dialog.png (the dialog as Wine draws it) and selection.png (the
 # sphere's vertices, the selected ones highlighted, the bounds drawn).
 #
@@ -11,18 +11,26 @@
 #                                  like (needs a display); selection.png then shows
 #                                  your choice, and there is no dialog.png
 #   scripts/demo.sh --docs         the scripted run, then the pictures copied to docs/
+#   scripts/demo.sh --win64 [...]  any of the above with the 64-bit DLL and host
+#                                  (build/win64, cubrik-1.00-win64.zip)
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$PWD
 
-interactive=0 docs=0
-case "${1:-}" in
-    --interactive) interactive=1 ;;
-    --docs) docs=1 ;;
-    "") ;;
-    -h | --help) sed -n '2,12s/^# \{0,1\}//p' "$0"; exit 0 ;;
-    *) echo "usage: scripts/demo.sh [--interactive | --docs]" >&2; exit 2 ;;
-esac
+interactive=0 docs=0 platform=win32
+for arg in "$@"; do
+    case "$arg" in
+        --interactive) interactive=1 ;;
+        --docs) docs=1 ;;
+        --win64) platform=win64 ;;
+        -h | --help) sed -n '2,14s/^# \{0,1\}//p' "$0"; exit 0 ;;
+        *) echo "usage: scripts/demo.sh [--win64] [--interactive | --docs]" >&2; exit 2 ;;
+    esac
+done
+if [ $interactive -eq 1 ] && [ $docs -eq 1 ]; then
+    echo "usage: scripts/demo.sh [--win64] [--interactive | --docs]" >&2
+    exit 2
+fi
 if [ $interactive -eq 1 ] && [ -z "${DISPLAY:-}" ]; then
     echo "demo: --interactive opens the dialog on your display, and DISPLAY is not set;" \
         "run it in a desktop session (or over ssh -X), or run scripts/demo.sh for the scripted run" >&2
@@ -31,10 +39,10 @@ fi
 
 "$root/scripts/setup.sh"
 
-echo "demo: building the plug-in, its release package and the stand-in host (win32)"
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 -j2 --target cubrik release_zip host >/dev/null
-echo "demo: release package for users:" build/win32/cubrik-*-win32.zip
+echo "demo: building the plug-in, its release package and the stand-in host ($platform)"
+cmake --preset $platform >/dev/null
+cmake --build --preset $platform -j2 --target cubrik release_zip host >/dev/null
+echo "demo: release package for users:" build/$platform/cubrik-*-$platform.zip
 
 out=$root/build/demo
 mkdir -p "$out"
@@ -48,7 +56,7 @@ png() {
     convert "${@:1:$#-1}" -strip -define png:exclude-chunks=date,time "$last"
 }
 
-host=(../win32/host.exe ../win32/cubrik.dll ../../samples/sphere.obj --select-below z 0
+host=(../$platform/host.exe ../$platform/cubrik.dll ../../samples/sphere.obj --select-below z 0
     --selection-out selection.txt)
 cd "$out"
 if [ $interactive -eq 1 ]; then
