@@ -82,7 +82,7 @@ int FormatFixed2(float value, char *buffer, size_t size)
     memcpy(&bits, &value, sizeof bits);
     const bool negative = bits >> 31;  // -0.0 too
     const double magnitude = static_cast<double>(negative ? -value : value);
-    char text[24];  // "-" and at most 19 digits, ".", NUL
+    char text[24];  // "-", at most 18 digits, ".", NUL
     int length = -1;
     text[0] = 0;
     if (magnitude < FIXED2_LIMIT) {
