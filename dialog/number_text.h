@@ -1,5 +1,6 @@
-// The text of a bound's edit box, read and written without the C runtime's
-// locale- and vendor-dependent number handling.
+// The text of a bound's edit box: which part of it is a number is decided
+// here, whatever the C runtime's locale or vendor; the value of that number
+// comes from fast_float, a correctly rounding converter.
 #pragma once
 
 #include <stddef.h>
@@ -17,9 +18,15 @@ enum { EDIT_TEXT_BUFFER = 32 };
 // Any length of text is read exactly; a null pointer reads as 0.0.
 double ScanNumber(const char *text);
 
-// Writes value, widened to double, as "%.2f" would in the "C" locale with
-// exact decimal rounding (ties to even) and glibc's spellings: "-0.00" for a
-// negative value that rounds to zero, "inf", "-inf", "nan", "-nan". Writes
-// into buffer of size bytes, cut short and NUL-terminated like snprintf
-// (nothing at all when size is 0). Returns the length of the full text.
+// Values FormatFixed2 writes: every value a spin shows (at most 419429.6 in
+// magnitude) and far beyond.
+constexpr double FIXED2_LIMIT = 1e16;
+
+// Writes value, widened to double, as "%.2f" writes it in the "C" locale:
+// rounded to the nearest hundredth (ties to even), "-0.00" for a negative
+// value that rounds to zero. Writes into buffer of size bytes, cut short and
+// NUL-terminated like snprintf (nothing at all when size is 0), and returns
+// the length of the full text. A value that is not below FIXED2_LIMIT in
+// magnitude (infinities and NaN included) is no bound the dialog shows: it is
+// written as an empty text and the result is -1.
 int FormatFixed2(float value, char *buffer, size_t size);

@@ -1,101 +1,156 @@
-// libFuzzer target: ScanNumber and FormatFixed2 against the C library.
+// libFuzzer target: the path an edit box's text takes through the dialog,
+// against a reference that shares no code with the product.
 //
-// The reference for ScanNumber finds the numeric prefix with a matcher of its
-// own (written apart from the product code), turns the 'd' exponent markers
-// into 'e' and hands that prefix to glibc's strtod in the "C" locale. Each
-// '#' in the input also stands for a hundred zeros in a second text, so that
-// short inputs reach the long-digit paths. FormatFixed2 is compared with
-// snprintf "%.2f" on the float whose bits are the input's first four bytes,
-// cut to a buffer size taken from the fifth. An input that starts with '@'
-// also builds texts around the exact midpoint between the double whose bits
-// are its next eight bytes and the next double up, where rounding is hardest.
+// The path: the first 31 bytes of the text (all an edit box hands over), the
+// double read from them, the float that OK stores, the spin position typing
+// gives, and the texts the spin shows there and one click either way, the
+// first of them read back once more. The reference: a regular expression written from the
+// accepted syntax picks the numeric prefix, whose exponent marker becomes 'e'
+// for glibc's strtod in the "C" locale; the position and a position's value
+// come from their defining formulas, a position's text from snprintf "%.2f".
+//
+// Besides: ScanNumber on the whole text uncut when it is longer, and once more with each '#'
+// standing for a hundred zeros, so that short inputs reach long digit runs;
+// FormatFixed2 on the float whose bits are the input's first four bytes, cut
+// to a buffer size taken from the fifth; and, for an input that starts with
+// '@', texts around the exact midpoint between the double whose bits are its
+// next eight bytes and the next double up, where rounding is hardest.
 #include "dialog/number_text.h"
+#include "dialog/spin_encoding.h"
 
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <regex>
 #include <string>
 
 namespace {
 
-bool Digit(char c) { return c >= '0' && c <= '9'; }
+// Leading blanks of the "C" locale; an optional sign; digits with at most one
+// '.' among them, at least one digit; optionally an exponent marker e, E, d
+// or D with an optional sign and at least one digit. Every quantifier is
+// greedy and the exponent is tried first, so the match is the longest prefix.
+const std::regex NUMERIC_PREFIX("^[ \t\n\v\f\r]*"
+                                "([+-]?)"
+                                "([0-9]+\\.?[0-9]*|\\.[0-9]+)"
+                                "(?:[eEdD]([+-]?[0-9]+))?");
 
-// The numeric prefix of s as strtod should see it: blanks, sign, mantissa
-// with at least one digit, exponent only when followed by a digit. Empty
-// when there is no mantissa digit.
-std::string NumericPrefix(const std::string &s)
+double ReferenceValue(const std::string &text)
 {
-    size_t i = 0;
-    while (i < s.size() && std::strchr(" \t\n\v\f\r", s[i])) ++i;
-    const size_t start = i;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
-    size_t mantissaDigits = 0;
-    while (i < s.size() && Digit(s[i])) ++i, ++mantissaDigits;
-    if (i < s.size() && s[i] == '.') {
-        ++i;
-        while (i < s.size() && Digit(s[i])) ++i, ++mantissaDigits;
-    }
-    if (mantissaDigits == 0) return "";
-    std::string prefix = s.substr(start, i - start);
-    if (i < s.size() && std::strchr("eEdD", s[i])) {
-        size_t j = i + 1;
-        if (j < s.size() && (s[j] == '+' || s[j] == '-')) ++j;
-        if (j < s.size() && Digit(s[j])) {
-            while (j < s.size() && Digit(s[j])) ++j;
-            prefix += 'e' + s.substr(i + 1, j - i - 1);
-        }
-    }
-    return prefix;
+    std::smatch m;
+    if (!std::regex_search(text, m, NUMERIC_PREFIX, std::regex_constants::match_continuous))
+        return 0.0;
+    std::string number = m.str(1) + m.str(2);
+    if (m[3].matched) number += "e" + m.str(3);
+    return std::strtod(number.c_str(), nullptr);
+}
+
+// Typing: v * 10.0 + 4194296.0 in double, truncated toward zero; the spin
+// holds any position outside 0 .. 8388592 at the nearer end.
+int32_t ReferencePosition(double value)
+{
+    const double scaled = value * 10.0;
+    const double truncated = std::trunc(scaled + 4194296.0);
+    if (truncated <= 0.0) return 0;
+    if (truncated >= 8388592.0) return 8388592;
+    return static_cast<int32_t>(truncated);
+}
+
+// Stepping: (p - 4194296) converted exactly, times the float with bits
+// 0x3DCCCCCD, rounded to float.
+float ReferenceSpinValue(int32_t position)
+{
+    const uint32_t stepBits = 0x3DCCCCCD;
+    float step;
+    std::memcpy(&step, &stepBits, sizeof step);
+    return static_cast<float>(position - 4194296) * step;
+}
+
+template <typename T> bool SameBits(T a, T b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+[[noreturn]] void Mismatch(const char *what, const std::string &text)
+{
+    std::fprintf(stderr, "MISMATCH in %s for \"%s\"\n", what, text.c_str());
+    std::abort();
+}
+
+// ScanNumber on an exactly sized copy, so that a read past the end is caught.
+double Scan(const std::string &text)
+{
+    char *copy = new char[text.size() + 1];
+    std::memcpy(copy, text.c_str(), text.size() + 1);
+    const double value = ScanNumber(copy);
+    delete[] copy;
+    return value;
 }
 
 void CheckScan(const std::string &text)
 {
-    // An exactly sized copy, so that a read past the terminator is caught.
-    char *copy = new char[text.size() + 1];
-    std::memcpy(copy, text.c_str(), text.size() + 1);
-    const double mine = ScanNumber(copy);
-    delete[] copy;
+    const double mine = Scan(text), theirs = ReferenceValue(text);
+    if (!SameBits(mine, theirs)) {
+        std::fprintf(stderr, "ScanNumber = %a, reference = %a\n", mine, theirs);
+        Mismatch("the value", text);
+    }
+}
 
-    const std::string prefix = NumericPrefix(text);
-    const double theirs = prefix.empty() ? 0.0 : std::strtod(prefix.c_str(), nullptr);
-    uint64_t a, b;
-    std::memcpy(&a, &mine, sizeof a);
-    std::memcpy(&b, &theirs, sizeof b);
-    if (a != b) {
-        std::fprintf(stderr, "ScanNumber(\"%s\") = %a (%016llx), strtod(\"%s\") = %a (%016llx)\n",
-                     text.c_str(), mine, static_cast<unsigned long long>(a), prefix.c_str(), theirs,
-                     static_cast<unsigned long long>(b));
-        std::abort();
+void CheckDialogPath(const std::string &typed, bool readBack)
+{
+    const std::string kept = typed.substr(0, EDIT_TEXT_BUFFER - 1);
+    const double value = Scan(kept), expected = ReferenceValue(kept);
+    if (!SameBits(value, expected)) {
+        std::fprintf(stderr, "ScanNumber = %a, reference = %a\n", value, expected);
+        Mismatch("the value read", typed);
+    }
+    if (!SameBits(static_cast<float>(value), static_cast<float>(expected)))
+        Mismatch("the float stored on OK", typed);
+
+    const int32_t position = SpinPositionForValue(value);
+    if (position != ReferencePosition(expected)) {
+        std::fprintf(stderr, "position %d, reference %d\n", position, ReferencePosition(expected));
+        Mismatch("the spin position", typed);
+    }
+    for (int32_t p = position - 1; p <= position + 1; ++p) {
+        if (p < 0 || p > 8388592) continue;
+        char shown[EDIT_TEXT_BUFFER], theirs[EDIT_TEXT_BUFFER];
+        FormatFixed2(SpinValueForPosition(p), shown, sizeof shown);
+        std::snprintf(theirs, sizeof theirs, "%.2f", static_cast<double>(ReferenceSpinValue(p)));
+        if (std::strcmp(shown, theirs) != 0) {
+            std::fprintf(stderr, "position %d shows \"%s\", reference \"%s\"\n", p, shown, theirs);
+            Mismatch("the text shown", typed);
+        }
+        if (readBack && p == position) CheckDialogPath(shown, false);
     }
 }
 
 void CheckFormat(const uint8_t *data, size_t size)
 {
     if (size < 4) return;
-    uint32_t bits;
-    std::memcpy(&bits, data, sizeof bits);
     float value;
-    std::memcpy(&value, &bits, sizeof value);
+    std::memcpy(&value, data, sizeof value);
     const size_t limit = size > 4 ? data[4] % 48 : 48;
 
     char mine[64], theirs[64];
     std::memset(mine, '#', sizeof mine);
     std::memset(theirs, '#', sizeof theirs);
     const int mineLength = FormatFixed2(value, mine, limit);
-    const int theirLength = std::snprintf(theirs, limit, "%.2f", static_cast<double>(value));
+    int theirLength = -1;
+    if (std::fabs(value) < 1e16)
+        theirLength = std::snprintf(theirs, limit, "%.2f", static_cast<double>(value));
+    else if (limit > 0)
+        theirs[0] = 0;
     if (mineLength != theirLength || std::memcmp(mine, theirs, sizeof mine) != 0) {
-        std::fprintf(stderr, "FormatFixed2(%08x, %zu) = %d \"%.*s\", snprintf = %d \"%.*s\"\n",
-                     bits, limit, mineLength, static_cast<int>(limit), mine, theirLength,
-                     static_cast<int>(limit), theirs);
+        std::fprintf(stderr, "FormatFixed2(%a, %zu) = %d \"%.*s\", reference %d \"%.*s\"\n",
+                     static_cast<double>(value), limit, mineLength, static_cast<int>(limit), mine,
+                     theirLength, static_cast<int>(limit), theirs);
         std::abort();
     }
 }
 
 // The exact midpoint between the double with the given bits and the next
 // one up, as decimal digits and exponent ("1.25", "e-3"); x86 long double
-// holds the midpoint exactly. Empty when either neighbour is not finite.
+// holds the midpoint exactly. False when either neighbour is not finite.
 bool Midpoint(uint64_t bits, std::string &digits, std::string &exponent)
 {
     double low;
@@ -126,7 +181,6 @@ void CheckAroundMidpoint(const uint8_t *data, size_t size)
     if (digits.find('.') == std::string::npos) digits += '.';
     CheckScan(digits + exponent);
     CheckScan(digits + tail + exponent);
-    CheckScan(digits + std::string(900, '0') + tail + exponent);
     std::string below = digits;
     size_t i = below.size() - 1;
     if (below[i] == '.') --i;
@@ -140,7 +194,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const std::string raw(reinterpret_cast<const char *>(data), size);
     const std::string text = raw.substr(0, raw.find('\0'));
-    CheckScan(text);
+    CheckDialogPath(text, true);
+    if (text.size() >= EDIT_TEXT_BUFFER) CheckScan(text);
     if (text.find('#') != std::string::npos) {
         std::string stretched;
         for (char c : text) stretched += c == '#' ? std::string(100, '0') : std::string(1, c);

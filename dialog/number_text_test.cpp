@@ -1,5 +1,7 @@
 #include "dialog/number_text.h"
 
+#include "dialog/spin_encoding.h"
+
 #include <gtest/gtest.h>
 
 #include <cfloat>
@@ -123,6 +125,23 @@ TEST(ScanNumber, DigitsFarBeyondThoseKeptStillDecideTies)
         EXPECT_EQ(Bits(ScanNumber(c.text.c_str())), Bits(c.value)) << c.text.size();
 }
 
+// A 'd' or 'D' marker is read from a copy: on the stack for an edit box's
+// text, on the heap for longer ones. Either way it reads as 'e' does.
+TEST(ScanNumber, DExponentReadsLikeEAtAnyLength)
+{
+    for (size_t zeros = 0; zeros < 300; ++zeros) {
+        const std::string mantissa = "1." + std::string(zeros, '0') + "5";
+        for (const char *exponent : {"d1", "D-1", "d+0", "D330"}) {
+            std::string reference = mantissa + exponent;
+            reference[mantissa.size()] = 'e';
+            const std::string text = " -" + mantissa + exponent + "x";
+            ASSERT_EQ(Bits(ScanNumber(text.c_str())),
+                      Bits(-std::strtod(reference.c_str(), nullptr)))
+                << text;
+        }
+    }
+}
+
 // Texts in the grammar, read both by ScanNumber and by the C library's strtod
 // (whose own syntax is the same apart from the 'd' marker, which it does not
 // know, and the hexadecimal, infinity and NaN forms, which are never made).
@@ -204,14 +223,10 @@ TEST(FormatFixed2, WritesTwoDecimalsRoundedExactly)
         {12345.678f, "12345.68"},
         {1e10f, "10000000000.00"},
         {16777217.0f, "16777216.00"},
-        {FLT_MAX, "340282346638528859811704183484516925440.00"},
-        {-FLT_MAX, "-340282346638528859811704183484516925440.00"},
         {FLT_TRUE_MIN, "0.00"},
-        {HUGE_VALF, "inf"},
-        {-HUGE_VALF, "-inf"},
-        {FloatFromBits(0x7FC00000), "nan"},
-        {FloatFromBits(0xFFC00000), "-nan"},
-        {FloatFromBits(0x7F800001), "nan"},
+        {-FLT_TRUE_MIN, "-0.00"},
+        {9999999198822400.0f, "9999999198822400.00"},  // the largest float below the limit
+        {-9999999198822400.0f, "-9999999198822400.00"},
     };
     for (const auto &c : cases) {
         char buffer[EDIT_TEXT_BUFFER * 2];
@@ -242,17 +257,57 @@ TEST(FormatFixed2, CutsShortLikeSnprintfAndReturnsTheFullLength)
     EXPECT_EQ(untouched, '#');
 }
 
-TEST(FormatFixed2, AgreesWithTheCLibraryOnRandomFloats)
+// The values a spin can hold lie far inside the limit; the rest of the range
+// up to it is checked on random floats.
+TEST(FormatFixed2, AgreesWithTheCLibraryOnRandomFloatsBelowTheLimit)
 {
     std::mt19937 rng(42);
-    char mine[64], theirs[64];
+    char mine[EDIT_TEXT_BUFFER], theirs[EDIT_TEXT_BUFFER];
+    int checked = 0;
     for (int n = 0; n < 1000000; ++n) {
         uint32_t b = rng();
         if (n % 4 == 0) b = (b & 0x83FFFFFF) | 0x3C000000;  // magnitudes around 0.01 .. 1000
         const float f = FloatFromBits(b);
+        if (!(std::fabs(f) < FIXED2_LIMIT)) continue;
         FormatFixed2(f, mine, sizeof mine);
         std::snprintf(theirs, sizeof theirs, "%.2f", static_cast<double>(f));
         ASSERT_STREQ(mine, theirs) << std::hex << b;
+        ++checked;
+    }
+    EXPECT_GT(checked, 500000);
+}
+
+// The texts the dialog writes are those of the spin's positions: every one of
+// them, checked against the C library.
+TEST(FormatFixed2, AgreesWithTheCLibraryOnEverySpinPosition)
+{
+    char mine[EDIT_TEXT_BUFFER], theirs[EDIT_TEXT_BUFFER];
+    for (int32_t p = 0; p <= SPIN_MAX_POS; ++p) {
+        const float value = SpinValueForPosition(p);
+        const int length = FormatFixed2(value, mine, sizeof mine);
+        std::snprintf(theirs, sizeof theirs, "%.2f", static_cast<double>(value));
+        if (length != static_cast<int>(std::strlen(theirs)) || std::strcmp(mine, theirs) != 0)
+            FAIL() << "position " << p << ": \"" << mine << "\", the C library \"" << theirs << '"';
+    }
+}
+
+TEST(FormatFixed2, WritesNoNumberForValuesBeyondTheLimit)
+{
+    const float cases[] = {
+        1e16f,
+        -1e16f,
+        FLT_MAX,
+        -FLT_MAX,
+        HUGE_VALF,
+        -HUGE_VALF,
+        FloatFromBits(0x7FC00000),
+        FloatFromBits(0xFFC00000),
+    };
+    for (const float value : cases) {
+        char buffer[EDIT_TEXT_BUFFER];
+        std::memset(buffer, '#', sizeof buffer);
+        EXPECT_EQ(FormatFixed2(value, buffer, sizeof buffer), -1) << value;
+        EXPECT_STREQ(buffer, "") << value;
     }
 }
 

@@ -1,11 +1,34 @@
 #!/usr/bin/env bash
 # A long fuzzing pass over the edit boxes' number text: builds the fuzz target
-# in build/fuzz and runs it for the given number of seconds (default 600),
-# keeping what it learns in build/fuzz/corpus for the next pass. Findings go
-# to build/fuzz/findings. Exits nonzero when something was found.
+# in build/fuzz and runs it for the given number of seconds, keeping what it
+# learns in build/fuzz/corpus for the next pass. Findings go to
+# build/fuzz/findings. Prints a progress line at least every 30 s; Ctrl-C
+# stops the pass early and reports what ran. Exits 1 when something was
+# found, 2 on a usage error, 130 when interrupted with nothing found.
 set -euo pipefail
 
-seconds="${1:-600}"
+usage() {
+    cat <<'USAGE'
+Usage: scripts/fuzz.sh SECONDS
+Fuzzes the number text of the range dialog for SECONDS seconds (a whole
+number, at least 1) against an independent reference, e.g. scripts/fuzz.sh 600.
+Findings go to build/fuzz/findings, the corpus is kept in build/fuzz/corpus.
+USAGE
+}
+
+case "${1:-}" in
+-h | --help)
+    usage
+    exit 0
+    ;;
+esac
+if [ $# -ne 1 ] || ! [[ "$1" =~ ^[0-9]{1,9}$ ]] || [ "$((10#$1))" -lt 1 ]; then
+    echo "fuzz: expected the duration in seconds, a whole number of at least 1" >&2
+    usage >&2
+    exit 2
+fi
+seconds=$((10#$1))
+
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 
@@ -19,19 +42,53 @@ mkdir -p "$corpus" "$findings"
 started="build/fuzz/.started"
 touch "$started"
 
+# The latest run count libFuzzer has logged ("#12345 ..." lines).
+runs_so_far() {
+    grep -ao '^#[0-9]*' "$log" 2>/dev/null | tail -n 1 | tr -d '#' || true
+}
+
 echo "fuzz: running number_text_fuzz for ${seconds} s"
-status=0
+interrupted=0
+# The fuzzer runs in the background so that this script can report progress;
+# Ctrl-C reaches it through the terminal, a signal sent to the script alone is
+# passed on.
 build/fuzz/dialog/number_text_fuzz "$corpus" \
     -max_total_time="$seconds" -max_len=64 -print_final_stats=1 \
-    -artifact_prefix="$findings/" >"$log" 2>&1 || status=$?
+    -artifact_prefix="$findings/" >"$log" 2>&1 &
+fuzzer=$!
+trap 'interrupted=1; kill -INT "$fuzzer" 2>/dev/null || true' INT TERM
+begin=$SECONDS
+next_report=$((begin + 25))
+while kill -0 "$fuzzer" 2>/dev/null; do
+    sleep 1 || true
+    if [ "$SECONDS" -ge "$next_report" ] && kill -0 "$fuzzer" 2>/dev/null; then
+        echo "fuzz: $((SECONDS - begin)) s of ${seconds} s, $(runs_so_far) runs so far"
+        next_report=$((SECONDS + 25))
+    fi
+done
+status=0
+# wait returns early when a trapped signal arrives; wait again for the exit.
+while :; do
+    wait "$fuzzer" && status=0 || status=$?
+    kill -0 "$fuzzer" 2>/dev/null || break
+done
+elapsed=$((SECONDS - begin))
+trap - INT TERM
 
 runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
+[ -n "$runs" ] || runs=$(runs_so_far)
 new_findings=$(find "$findings" -type f -newer "$started")
-echo "fuzz: ${runs:-?} runs in ${seconds} s, corpus $(find "$corpus" -type f | wc -l) inputs, log in $log"
-if [ "$status" -ne 0 ] || [ -n "$new_findings" ]; then
+echo "fuzz: ${runs:-?} runs in ${elapsed} s, corpus $(find "$corpus" -type f | wc -l) inputs, log in $log"
+# libFuzzer leaves with its own exit code after an interrupt; only a crash
+# or a mismatch leaves an artifact behind.
+if [ -n "$new_findings" ] || { [ "$interrupted" -eq 0 ] && [ "$status" -ne 0 ]; }; then
     echo "fuzz: FOUND (exit status $status):"
-    grep -E 'ScanNumber\(|FormatFixed2\(|ERROR|runtime error' "$log" | cut -c1-300 | head -n 20 || true
+    grep -aE 'MISMATCH|ScanNumber =|FormatFixed2\(|position|ERROR|runtime error' "$log" | cut -c1-300 | head -n 20 || true
     echo "$new_findings"
     exit 1
+fi
+if [ "$interrupted" -eq 1 ]; then
+    echo "fuzz: interrupted after ${elapsed} s of ${seconds} s; findings: none"
+    exit 130
 fi
 echo "fuzz: findings: none"
