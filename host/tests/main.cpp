@@ -27,10 +27,17 @@ static void EndRun(const char *what)
 
 static LONG WINAPI OnCrash(EXCEPTION_POINTERS *info)
 {
-    char what[64];
-    snprintf(what, sizeof what, "exception 0x%08lX at %p",
+    // The module the fault lies in says at once whose code it was.
+    char module[MAX_PATH] = "no module";
+    HMODULE owner = nullptr;
+    if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                               GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                           static_cast<LPCSTR>(info->ExceptionRecord->ExceptionAddress), &owner))
+        GetModuleFileNameA(owner, module, sizeof module);
+    char what[MAX_PATH + 64];
+    snprintf(what, sizeof what, "exception 0x%08lX at %p in %s",
              static_cast<unsigned long>(info->ExceptionRecord->ExceptionCode),
-             info->ExceptionRecord->ExceptionAddress);
+             info->ExceptionRecord->ExceptionAddress, module);
     EndRun(what);
     return EXCEPTION_EXECUTE_HANDLER;
 }
