@@ -62,8 +62,32 @@ std::vector<std::string> Concat(std::initializer_list<std::vector<std::string>> 
     return all;
 }
 
+// A signal between the two threads of a run. Waiting answers the messages
+// other threads send to this one's windows (activation, as the other dialog
+// opens) but dispatches nothing else, so the waiting dialog stays still.
+struct Signal {
+    HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ~Signal() { CloseHandle(event); }
+    void Raise() const { SetEvent(event); }
+    bool Await() const
+    {
+        const DWORD until = GetTickCount() + 20000;
+        for (;;) {
+            const DWORD now = GetTickCount();
+            if (static_cast<LONG>(until - now) <= 0) return false;
+            const DWORD woke =
+                MsgWaitForMultipleObjects(1, &event, FALSE, until - now, QS_SENDMESSAGE);
+            if (woke == WAIT_OBJECT_0) return true;
+            MSG m;
+            PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        }
+    }
+};
+
 struct ThreadRun {
     std::vector<DriverStep> steps;
+    const Signal *startAfter;  // null: at once
+    const Signal *finished;    // raised when the command has returned
     DWORD thread;
     int result;
     bool timedOut;
@@ -72,11 +96,22 @@ struct ThreadRun {
 DWORD WINAPI RunOnItsThread(void *param)
 {
     ThreadRun &run = *static_cast<ThreadRun *>(param);
+    if (run.startAfter) run.startAfter->Await();
     ArmDialogDriver(run.steps, nullptr, 10);
     run.result = Plugin().modifyObject(0, TheDocumentHandle());
     run.timedOut = DriverTimedOut();
     DisarmDialogDriver();
+    run.finished->Raise();
     return 0;
+}
+
+// A step that raises one signal and waits for another.
+DriverStep Handover(const Signal &raise, const Signal &await)
+{
+    return Do([&raise, &await](HWND) {
+        raise.Raise();
+        EXPECT_TRUE(await.Await()) << "the other thread never got there";
+    });
 }
 
 }  // namespace
@@ -129,17 +164,28 @@ TEST(CommandReentry, EachOpenDialogAppliesItsOwnChoice)
 
 TEST(CommandReentry, TwoThreadsEachApplyTheirOwnChoice)
 {
-    // Each thread runs the command with its own choice on its own dialog;
-    // the choices select disjoint vertices, so the result does not depend
-    // on how the two walks interleave.
+    // Each thread runs the command with its own choice on its own dialog,
+    // both open at once: A chooses while B's dialog is open, B confirms while
+    // A's is open with its choice made, then A confirms. The threads take
+    // turns (Wine's drawing is not safe from two threads at once); the
+    // choices select disjoint vertices.
     ResetDocument(kRow);
     BindToThisHost();
+    Signal aOpen, bOpen, aChosen, aDone, bDone;
     ThreadRun runs[] = {
         // x < -0.5: vertices 0 and 1.
-        {{SetText(IDC_MAX_X_EDIT, "-0.5"), Click(IDOK)}, 0, -1, false},
-        // 0.5 < x: vertices 3 and 4.
-        {{Click(IDC_MIN_X_CHECK), SetText(IDC_MIN_X_EDIT, "0.5"), Click(IDC_MAX_X_CHECK),
+        {{Handover(aOpen, bOpen), SetText(IDC_MAX_X_EDIT, "-0.5"), Handover(aChosen, bDone),
           Click(IDOK)},
+         nullptr,
+         &aDone,
+         0,
+         -1,
+         false},
+        // 0.5 < x: vertices 3 and 4.
+        {{Handover(bOpen, aChosen), Click(IDC_MIN_X_CHECK), SetText(IDC_MIN_X_EDIT, "0.5"),
+          Click(IDC_MAX_X_CHECK), Click(IDOK)},
+         &aOpen,
+         &bDone,
          0,
          -1,
          false},
