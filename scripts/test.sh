@@ -65,7 +65,7 @@ for t in build/native/*/*_tests; do
         --gtest_filter='-*EverySpinPosition*'
 done
 build fuzz
-step "fuzz: test (a short fuzz pass over the number syntax, about 30 s)"
+step "fuzz: test (a short fuzz pass over the number syntax, about 45 s)"
 ticking "fuzz pass" ctest --preset fuzz
 
 # The Wine tests share one virtual display rather than starting one each; the
