@@ -14,17 +14,17 @@ int32_t __cdecl MQModifyObject(int32_t index, HostDocument doc)
     // plug-in call through null or stale slots.
     if (!g_hostBound || !HostCallsBound(g_host)) return 0;
 
-    RangeParam param;  // the dialog initialises it and fills it on OK
-    RangeDialogState dialog = {&param, false, false};
+    RangeParam param;                               // the dialog initialises it and fills it on OK
+    RangeDialogState run = {&param, false, false};  // this run's, kept by its own dialog
     HWND owner = static_cast<HWND>(g_host.MQ_GetWindowHandle());
 
     // The template's spins need their class before the dialog is created.
     RegisterSpinControlClass();
     const INT_PTR result = DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_RANGE), owner,
-                                           RangeDialogProc, reinterpret_cast<LPARAM>(&dialog));
+                                           RangeDialogProc, reinterpret_cast<LPARAM>(&run));
     // Only the user's OK walks. A quit message in the host's queue also ends
     // the modal loop with 1, though nobody confirmed anything; Cancel, Escape,
     // the close box and a dialog that could not open end it otherwise.
-    if (result != IDOK || !dialog.confirmed) return 0;
+    if (result != IDOK || !run.confirmed) return 0;
     return ApplyRangeSelection(doc, param);
 }
