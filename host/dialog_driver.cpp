@@ -29,7 +29,7 @@ struct DriverRun {
     int graceTicks = 0;
     bool timedOut = false;
     bool stepFailed = false;  // a step could not do what it says
-    bool busy = false;  // a step is running (and may be running a dialog of its own)
+    bool busy = false;        // a step is running (and may be running a dialog of its own)
 };
 
 enum { GRACE_TICKS = 100, MAX_RUNS = 16 };

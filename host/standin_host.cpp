@@ -5,8 +5,8 @@
 #include <string.h>
 #include <windows.h>
 
-#include <errno.h>
 #include <algorithm>
+#include <errno.h>
 
 #ifndef HOST_EXPORT
 #define HOST_EXPORT extern "C" __declspec(dllexport)
