@@ -268,10 +268,25 @@ void ArmDialogDriver(const std::vector<DriverStep> &steps, DialogInspector inspe
     run->hook = SetWindowsHookExA(WH_CBT, OnCbt, nullptr, GetCurrentThreadId());
 }
 
-// What the last run disarmed on this thread saw.
-static thread_local HWND t_lastDialog;
-static thread_local bool t_lastTimedOut;
-static thread_local bool t_lastStepFailed;
+// What a run saw, and what the last run disarmed on this thread saw.
+struct Outcome {
+    HWND dialog;
+    bool timedOut;
+    bool stepFailed;
+};
+static thread_local Outcome t_last;
+
+static Outcome OutcomeOf(const DriverRun &run)
+{
+    return {run.dialog, run.timedOut, run.stepFailed};
+}
+
+// The innermost armed run's, or else the last one's.
+static Outcome CurrentOutcome()
+{
+    const DriverRun *run = InnermostRun();
+    return run ? OutcomeOf(*run) : t_last;
+}
 
 void DisarmDialogDriver()
 {
@@ -279,28 +294,14 @@ void DisarmDialogDriver()
     if (!run) return;
     if (run->hook) UnhookWindowsHookEx(run->hook);
     if (run->timer) KillTimer(nullptr, run->timer);
-    t_lastDialog = run->dialog;
-    t_lastTimedOut = run->timedOut;
-    t_lastStepFailed = run->stepFailed;
+    t_last = OutcomeOf(*run);
     RunsLock lock;
     *run = DriverRun();
 }
 
-HWND DrivenDialog()
-{
-    const DriverRun *run = InnermostRun();
-    return run ? run->dialog : t_lastDialog;
-}
-bool DriverTimedOut()
-{
-    const DriverRun *run = InnermostRun();
-    return run ? run->timedOut : t_lastTimedOut;
-}
-bool DriverStepFailed()
-{
-    const DriverRun *run = InnermostRun();
-    return run ? run->stepFailed : t_lastStepFailed;
-}
+HWND DrivenDialog() { return CurrentOutcome().dialog; }
+bool DriverTimedOut() { return CurrentOutcome().timedOut; }
+bool DriverStepFailed() { return CurrentOutcome().stepFailed; }
 
 static DriverStep Step(DriverAction action, int id = 0, int value = 0)
 {
