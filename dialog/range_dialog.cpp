@@ -5,8 +5,8 @@
 // rewrite from echoing back into the spin. The record is filled from the
 // texts on OK.
 //
-// Everything a run needs lives in its RangeDialogState, which the caller owns
-// and the dialog keeps in its DWLP_USER slot: a modal dialog disables only its
+// Everything a run needs lives in its RunState, on AskRangeChoice's stack and
+// kept by the dialog in its DWLP_USER slot: a modal dialog disables only its
 // owner, so the host can start the command again (from a timer, another
 // window or another thread) while one is open, and each must keep its own.
 #include "dialog/range_dialog.h"
@@ -17,8 +17,17 @@
 #include "dialog/number_text.h"
 #include "dialog/resource_ids.h"
 #include "dialog/spin_encoding.h"
-#include "plugin/plugin_module.h"
 #include "selection/range_selection.h"
+
+// One run of the dialog. OK fills *param and sets confirmed, and only OK: a
+// dialog ended any other way leaves it false.
+struct RunState {
+    RangeParam *param;
+    bool confirmed;
+    // Set just before the spin-to-edit path writes a text; the EN_UPDATE
+    // that the write raises clears it instead of moving the spin.
+    bool ignoreNextEditUpdate;
+};
 
 enum { STRING_BUFFER = 128 };
 
@@ -42,12 +51,6 @@ static const BoundControls kBounds[] = {
     {IDC_MAX_Z_CHECK, IDC_MAX_Z_EDIT, IDC_MAX_Z_SPIN, &RangeParam::z, &AxisRange::useMax, &AxisRange::max},
 };
 // clang-format on
-
-void RegisterSpinControlClass(void)
-{
-    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_UPDOWN_CLASS};
-    InitCommonControlsEx(&classes);  // failure shows as a dialog that does not open
-}
 
 static int ControlId(HWND control) { return static_cast<int>(GetWindowLongA(control, GWL_ID)); }
 
@@ -98,24 +101,16 @@ static LRESULT SendToControl(HWND dialog, int id, UINT message, WPARAM wParam, L
 
 // The run's state, kept with the dialog from WM_INITDIALOG on; null before
 // it (WM_SETFONT and the other creation messages come first).
-static RangeDialogState *StateOf(HWND dialog)
+static RunState *StateOf(HWND dialog)
 {
-    return reinterpret_cast<RangeDialogState *>(GetWindowLongPtrA(dialog, DWLP_USER));
+    return reinterpret_cast<RunState *>(GetWindowLongPtrA(dialog, DWLP_USER));
 }
 
-static INT_PTR OnInitDialog(HWND dialog, LPARAM param)
+static INT_PTR OnInitDialog(HWND dialog, RunState *state)
 {
-    RegisterSpinControlClass();
-    RangeDialogState *state = reinterpret_cast<RangeDialogState *>(param);
-    if (!state || !state->param) {  // nothing to fill: refuse to run
-        EndDialog(dialog, -1);
-        return TRUE;
-    }
     // Kept before any control is written: the writes below come back as
     // EN_UPDATE notices, which need it.
     SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
-    state->ignoreNextEditUpdate = false;
-    state->confirmed = false;
     InitRangeParam(*state->param);  // OK overwrites every field
 
     for (const BoundControls &b : kBounds)
@@ -129,9 +124,11 @@ static INT_PTR OnInitDialog(HWND dialog, LPARAM param)
 
     static const int modeStrings[] = {IDS_MODE_SELECT, IDS_MODE_DESELECT, IDS_MODE_INVERT,
                                       IDS_MODE_RANDOM};
+    // The strings come from the module the template came from.
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE));
     for (int id : modeStrings) {
         char text[STRING_BUFFER] = "";
-        LoadStringA(g_hInstance, id, text, sizeof text);
+        LoadStringA(instance, id, text, sizeof text);
         SendToControl(dialog, IDC_MODE_COMBO, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
     }
     SendToControl(dialog, IDC_MODE_COMBO, CB_SETCURSEL, Select, 0);
@@ -150,7 +147,7 @@ static void FillRecord(HWND dialog, RangeParam &param)
 }
 
 // Typed text moves the spin; the text itself stays as it is.
-static INT_PTR OnEditUpdate(HWND dialog, RangeDialogState &state, int id, HWND edit)
+static INT_PTR OnEditUpdate(HWND dialog, RunState &state, int id, HWND edit)
 {
     if (state.ignoreNextEditUpdate) {  // the spin's own write
         state.ignoreNextEditUpdate = false;
@@ -163,7 +160,7 @@ static INT_PTR OnEditUpdate(HWND dialog, RangeDialogState &state, int id, HWND e
     return TRUE;
 }
 
-static INT_PTR OnCommand(HWND dialog, RangeDialogState &state, int id, HWND control, UINT code)
+static INT_PTR OnCommand(HWND dialog, RunState &state, int id, HWND control, UINT code)
 {
     if (IsBoundCheckbox(id)) {
         if (control) {
@@ -188,7 +185,7 @@ static INT_PTR OnCommand(HWND dialog, RangeDialogState &state, int id, HWND cont
 }
 
 // A spin step rewrites its edit box from the spin's position.
-static INT_PTR OnSpinScroll(HWND dialog, RangeDialogState &state, HWND spin)
+static INT_PTR OnSpinScroll(HWND dialog, RunState &state, HWND spin)
 {
     HWND edit = EditForControl(dialog, spin);
     if (!edit) return FALSE;
@@ -203,10 +200,10 @@ static INT_PTR OnSpinScroll(HWND dialog, RangeDialogState &state, HWND spin)
     return TRUE;
 }
 
-INT_PTR CALLBACK RangeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+static INT_PTR CALLBACK RangeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_INITDIALOG) return OnInitDialog(dialog, lParam);
-    RangeDialogState *state = StateOf(dialog);
+    if (message == WM_INITDIALOG) return OnInitDialog(dialog, reinterpret_cast<RunState *>(lParam));
+    RunState *state = StateOf(dialog);
     if (!state) return FALSE;
     switch (message) {
     case WM_COMMAND:
@@ -217,4 +214,18 @@ INT_PTR CALLBACK RangeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     default:
         return FALSE;
     }
+}
+
+bool AskRangeChoice(HINSTANCE instance, HWND owner, RangeParam &param)
+{
+    // The template's spins need their class before the dialog is created.
+    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_UPDOWN_CLASS};
+    InitCommonControlsEx(&classes);  // failure shows as a dialog that does not open
+
+    RunState run = {&param, false, false};
+    const INT_PTR result = DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_RANGE), owner,
+                                           RangeDialogProc, reinterpret_cast<LPARAM>(&run));
+    // A quit message in the owner's queue also ends the modal loop with
+    // IDOK, though nobody pressed it; only the user's OK confirms.
+    return result == IDOK && run.confirmed;
 }

@@ -7,8 +7,8 @@
 #include "plugin/plugin_module.h"
 
 HINSTANCE g_hInstance;
-bool g_hostBound;
-// The module the table points into, held for as long as the table is in use.
+// The module the whole table points into, null until a binding succeeds. No
+// reference is held on it: the host names its own running executable.
 static HMODULE g_hostModule;
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD /*reason*/, LPVOID /*reserved*/)
@@ -42,18 +42,26 @@ static HostProc LookUpExport(void *module, const char *name)
 int32_t __cdecl MQInit(const char *hostExecutable)
 {
     HMODULE host = LoadLibraryA(hostExecutable);
-    if (!host) return 0;  // the table stays as it was, and so does its state
+    if (!host) return 0;  // the table stays as it was
+    // A failed binding leaves the table of the last successful one whole.
     const int bound = BindHostFunctions(g_host, LookUpExport, host);
-    // The table now points into this module, wholly or (after a missing
-    // name) in part. A host names its own running executable, which stays
-    // loaded anyway; but a file that was not loaded before would be unmapped
-    // by releasing it, and the next command would call into nothing. So the
-    // reference is kept while a complete table points into the module, and
-    // released once it is replaced. A partial table is never used.
-    HMODULE previous = g_hostModule;
-    g_hostModule = bound ? host : nullptr;
-    g_hostBound = bound != 0;
-    if (previous) FreeLibrary(previous);
-    if (!bound) FreeLibrary(host);
+    if (bound) g_hostModule = host;
+    // The reference goes back whatever the result, so the module's count is
+    // what it was. The host's own executable stays loaded; a file nothing
+    // else keeps loaded is unmapped here, and HostTableUsable then says so.
+    FreeLibrary(host);
     return bound;
+}
+
+bool HostTableUsable(void)
+{
+    if (!g_hostModule) return false;
+    // The module that holds a bound function now, asked without taking a
+    // reference; none when it was unmapped since.
+    HMODULE holder = nullptr;
+    const DWORD flags =
+        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT;
+    return GetModuleHandleExW(flags, reinterpret_cast<LPCWSTR>(g_host.MQ_GetWindowHandle),
+                              &holder) &&
+           holder == g_hostModule;
 }

@@ -121,10 +121,8 @@ extern HostFunctionTable g_host;
 // Looks one name up in the host module; null when the module lacks it.
 typedef HostProc (*HostLookup)(void *module, const char *name);
 
-// Fills table from module, name by name in lookup order. Stops at the first
-// name that is missing, leaving that slot null and the later slots as they
-// were, and returns 0; returns 1 when all 122 names were found.
+// Looks every name up in module, in lookup order, and returns 1 with table
+// filled when all 122 were found. Stops at the first missing name and returns
+// 0 with table exactly as it was, so that nothing ever calls through a table
+// that is half one module's and half another's.
 int BindHostFunctions(HostFunctionTable &table, HostLookup lookup, void *module);
-
-// 1 when the eight slots the command calls through are all bound.
-int HostCallsBound(const HostFunctionTable &table);

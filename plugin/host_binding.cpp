@@ -18,19 +18,14 @@ static_assert(sizeof(HostFunctionTable) == HOST_FUNCTION_COUNT * sizeof(HostProc
 
 int BindHostFunctions(HostFunctionTable &table, HostLookup lookup, void *module)
 {
+    HostFunctionTable scratch;
     for (const HostFunctionSlot &slot : g_hostFunctionSlots) {
         HostProc address = lookup(module, slot.name);
+        if (!address) return 0;
         // Every slot is pointer-sized; the typed ones are read back through
         // their own types, so copy the bytes rather than pun the table.
-        memcpy(reinterpret_cast<char *>(&table) + slot.offset, &address, sizeof address);
-        if (!address) return 0;
+        memcpy(reinterpret_cast<char *>(&scratch) + slot.offset, &address, sizeof address);
     }
+    table = scratch;
     return 1;
-}
-
-int HostCallsBound(const HostFunctionTable &table)
-{
-    return table.MQ_GetWindowHandle && table.MQDoc_GetCurrentObjectIndex && table.MQDoc_GetObject &&
-           table.MQObj_GetVertexCount && table.MQObj_GetVertexArray && table.MQDoc_IsSelectVertex &&
-           table.MQDoc_AddSelectVertex && table.MQDoc_DeleteSelectVertex;
 }

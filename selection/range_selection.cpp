@@ -56,19 +56,19 @@ uint32_t SeedFromCalendarSeconds(int64_t seconds) { return static_cast<uint32_t>
 
 // The calendar time in whole seconds, 64 bits wide everywhere: the C
 // runtime's 32-bit time() has no value after 2038-01-19.
-static uint32_t CalendarSeed(void)
+static int64_t CalendarSeconds(void)
 {
 #ifdef _WIN32
-    return SeedFromCalendarSeconds(_time64(nullptr));
+    return _time64(nullptr);
 #else
     static_assert(sizeof(time_t) == 8, "a 64-bit time_t");
-    return SeedFromCalendarSeconds(time(nullptr));
+    return time(nullptr);
 #endif
 }
 
 int ApplyRangeSelection(HostDocument doc, const RangeParam &param)
 {
-    return ApplyRangeSelectionSeeded(doc, param, CalendarSeed);
+    return ApplyRangeSelectionAt(doc, param, CalendarSeconds);
 }
 
 // Room for count + 1 points, or null. The size is checked before anything is
@@ -137,7 +137,7 @@ template <size_t... TESTS> static constexpr PointWalks MakePointWalks(std::index
 
 static constexpr PointWalks POINT_WALKS = MakePointWalks(std::make_index_sequence<64>());
 
-int ApplyRangeSelectionSeeded(HostDocument doc, const RangeParam &param, SeedSource seed)
+int ApplyRangeSelectionAt(HostDocument doc, const RangeParam &param, CalendarClock clock)
 {
     const ObjectIndex object = g_host.MQDoc_GetCurrentObjectIndex(doc);
     if (object < 0) return 0;
@@ -152,7 +152,7 @@ int ApplyRangeSelectionSeeded(HostDocument doc, const RangeParam &param, SeedSou
     g_host.MQObj_GetVertexArray(obj, points);
 
     RandomDraw rng;
-    SeedRandom(rng, seed());
+    SeedRandom(rng, SeedFromCalendarSeconds(clock()));
 
     // One snapshot of the record for the whole walk: the bounds in force pick
     // the loop once, and no host call can reach the copy.

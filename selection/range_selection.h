@@ -43,9 +43,9 @@ void InitRangeParam(RangeParam &param);
 // floats exactly; a NaN on either side fails.
 bool InsideRange(const RangeParam &param, const Point3f &p);
 
-// The largest point buffer the walk asks for, in bytes, in every build: the
-// 32-bit address space's limit. A larger vertex count makes the walk read
-// nothing and report 0.
+// The largest point buffer the walk asks for, in bytes, in every build, so
+// that the same host answers give the same result in both bitnesses. A
+// larger vertex count makes the walk read nothing and report 0.
 #define POINT_BUFFER_MAX_BYTES static_cast<size_t>(INT32_MAX)
 
 // Applies param.mode to every vertex of the document's current object that
@@ -53,12 +53,13 @@ bool InsideRange(const RangeParam &param, const Point3f &p);
 // there is none or its points could not be read.
 int ApplyRangeSelection(HostDocument doc, const RangeParam &param);
 
-// The same walk with the source of the random seed handed in, so that tests
-// can fix it; ApplyRangeSelection seeds from the calendar time in seconds,
-// taken 64 bits wide and cut to its low 32 bits by SeedFromCalendarSeconds.
-typedef uint32_t (*SeedSource)(void);
+// The same walk with the clock handed in, so that tests can set it. The
+// clock gives the calendar time in whole seconds, 64 bits wide;
+// ApplyRangeSelection reads the real one. SeedFromCalendarSeconds cuts it
+// to the random seed: its low 32 bits.
+typedef int64_t (*CalendarClock)(void);
 uint32_t SeedFromCalendarSeconds(int64_t seconds);
-int ApplyRangeSelectionSeeded(HostDocument doc, const RangeParam &param, SeedSource seed);
+int ApplyRangeSelectionAt(HostDocument doc, const RangeParam &param, CalendarClock clock);
 
 // The plug-in's own pseudo-random generator, so that the host's C runtime
 // sequence is never disturbed: the linear congruential generator of the ISO C

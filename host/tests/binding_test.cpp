@@ -1,5 +1,6 @@
-// MQInit binds the host's 122 functions by name, all or nothing, and holds
-// the module the table points into until a later binding replaces it.
+// MQInit binds the host's 122 functions by name, all or nothing, and gives
+// the module's reference back before it returns; the command calls through
+// the table only while the module it points into is still loaded.
 #include <gtest/gtest.h>
 
 #include "host/tests/command_run.h"
@@ -11,50 +12,49 @@ TEST(Binding, UnloadableFileFails)
     EXPECT_EQ(Plugin().init(""), 0);
 }
 
-TEST(Binding, HostLackingTheLastNameFails)
+TEST(Binding, TheModulesReferenceCountIsWhatItWas)
 {
-    EXPECT_EQ(Plugin().init(BesideTests("standin_lacking.dll")), 0);
-    EXPECT_EQ(GetModuleHandleA("standin_lacking.dll"), nullptr)
-        << "MQInit kept the host module loaded after a failed binding";
+    // Loaded once here: when this reference goes, the module must go too,
+    // whatever MQInit answered.
+    const struct {
+        const char *file;
+        int result;
+    } cases[] = {{"standin_full.dll", 1}, {"standin_lacking.dll", 0}};
+    for (const auto &c : cases) {
+        ASSERT_EQ(GetModuleHandleA(c.file), nullptr) << c.file;
+        HMODULE mine = LoadLibraryA(BesideTests(c.file));
+        ASSERT_NE(mine, nullptr) << c.file;
+        EXPECT_EQ(Plugin().init(BesideTests(c.file)), c.result) << c.file;
+        FreeLibrary(mine);
+        EXPECT_EQ(GetModuleHandleA(c.file), nullptr) << "MQInit kept a reference to " << c.file;
+    }
+    BindToThisHost();
 }
 
-TEST(Binding, HoldsAModuleThatWasNotLoadedUntilReplaced)
+TEST(Binding, ModuleNothingKeepsLoadedLeavesTheCommandInert)
 {
-    // A host that names a file it has not loaded itself: the table points
-    // into it, so it must stay mapped for the command, which then runs
-    // through it (its own empty document: no object, result 0, no crash).
-    ASSERT_EQ(GetModuleHandleA("standin_full.dll"), nullptr);
+    // The table points into a file that was unmapped as MQInit returned:
+    // the command opens no dialog and calls nothing, rather than crash.
+    ResetDocument({{-1, 0, 0}});
     ASSERT_EQ(Plugin().init(BesideTests("standin_full.dll")), 1);
-    EXPECT_NE(GetModuleHandleA("standin_full.dll"), nullptr) << "the bound module was unloaded";
-    ResetDocument({{-1, 0, 0}});
     EXPECT_EQ(RunCommand({Click(IDOK)}), 0);
-    EXPECT_TRUE(HostCalls().empty()) << "the command called this host, not the bound one";
-
-    // A later binding replaces the table and gives the module back.
+    EXPECT_EQ(DrivenDialog(), nullptr) << "a dialog opened over a host that is gone";
+    EXPECT_TRUE(HostCalls().empty());
+    // Binding the running host again brings the command back.
     BindToThisHost();
-    EXPECT_EQ(GetModuleHandleA("standin_full.dll"), nullptr)
-        << "MQInit kept the replaced module loaded";
+    EXPECT_EQ(RunCommand({Click(IDOK)}), 1);
 }
 
-TEST(Binding, OwnExecutableTwice)
+TEST(Binding, FailedBindingKeepsTheLastWholeTable)
 {
-    BindToThisHost();
-    BindToThisHost();
-}
-
-TEST(Binding, FailedLeavesTheCommandInert)
-{
-    // The slots before the missing name now point into a released module:
-    // the command must refuse to run rather than call through them.
-    EXPECT_EQ(Plugin().init(BesideTests("standin_lacking.dll")), 0);
-    ResetDocument({{-1, 0, 0}});
-    CallLog().clear();
-    EXPECT_EQ(Plugin().modifyObject(0, TheDocumentHandle()), 0);
-    EXPECT_EQ(HostCalls().size(), 0u);
-    // A missing file leaves the table, and the command, as they were.
-    BindToThisHost();
-    EXPECT_EQ(Plugin().init("Z:\\no\\such\\host.exe"), 0);
-    const int result = RunCommand({Click(IDCANCEL)});
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(HostCalls(), std::vector<std::string>{Call("MQ_GetWindowHandle")});
+    // A missing name, like a missing file, changes nothing: the command runs
+    // through the table of the last binding that found every name.
+    for (const char *file : {"standin_lacking.dll", "Z:\\no\\such\\host.exe"}) {
+        SCOPED_TRACE(file);
+        BindToThisHost();
+        EXPECT_EQ(Plugin().init(file[0] == 'Z' ? file : BesideTests(file)), 0);
+        ResetDocument({{-1, 0, 0}});
+        EXPECT_EQ(RunCommand({Click(IDOK)}), 1);
+        EXPECT_EQ(TheDocument().selected, std::vector<bool>{true});
+    }
 }

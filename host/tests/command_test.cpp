@@ -146,6 +146,8 @@ TEST(Command, TypedTextReachesTheWalkAsAFloat)
         {"-1e-50", -0.0f},
         {"3.4028235e38", 3.4028235e38f},
         {"123456789012345678901234567890", 1.2345679e29f},
+        // 40 bytes, of which an edit box hands over the first 31: 1e30, not 1e39.
+        {"1000000000000000000000000000000000000000", 1e30f},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(std::string("typed \"") + row.text + "\"");

@@ -231,6 +231,39 @@ TEST(CommandReentry, AQuitMessageIsNoOk)
     EXPECT_EQ(message.wParam, 42u);
 }
 
+TEST(CommandReentry, BindingAgainWhileTheDialogIsOpen)
+{
+    // The host calls MQInit while the dialog is open, then the user presses
+    // OK: the walk runs only through a whole table into a loaded module.
+    const struct {
+        const char *file;  // beside the tests; null: this program
+        int bound;
+        int result;
+        std::vector<std::string> calls;
+    } cases[] = {
+        // A name missing: the table of the first binding stays in use.
+        {"standin_lacking.dll", 0, 1, Concat({{Call("MQ_GetWindowHandle")}, kOuterWalk})},
+        // Every name, from a file unmapped as MQInit returns: no walk at all.
+        {"standin_full.dll", 1, 0, {Call("MQ_GetWindowHandle")}},
+        // This program once more: the new table is as good as the old.
+        {nullptr, 1, 1, Concat({{Call("MQ_GetWindowHandle")}, kOuterWalk})},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.file ? c.file : "this program");
+        ResetDocument(kRow);
+        BindToThisHost();
+        char self[MAX_PATH];
+        GetModuleFileNameA(nullptr, self, MAX_PATH);
+        int bound = -1;
+        const DriverStep bindAgain =
+            Do([&](HWND) { bound = Plugin().init(c.file ? BesideTests(c.file) : self); });
+        EXPECT_EQ(RunCommand(Then(kOuterChoice, {bindAgain, Click(IDOK)})), c.result);
+        EXPECT_EQ(bound, c.bound);
+        EXPECT_EQ(HostCalls(), c.calls);
+    }
+    BindToThisHost();
+}
+
 TEST(CommandReentry, StandinHostWritesNoMorePointsThanReported)
 {
     // The host double fills the plug-in's buffer with as many points as the
