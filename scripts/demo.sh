@@ -63,11 +63,14 @@ if [ $interactive -eq 1 ]; then
     echo "demo: the dialog opens on your display; choose and press OK (no time limit)"
     CUBRIK_INTERACTIVE=1 "$root/scripts/wine-run.sh" "${host[@]}" | tee summary.txt
 else
-    # The choice: lower Y bound on at -0.25; upper X bound (on at start) typed
-    # as 0.30, then two spin clicks up to 0.50; mode 2, invert the selection.
-    # The back half of the sphere (z < 0) starts selected, so inverting shows
-    # both ways.
-    script="check 1010; type 1003 -0.25; type 1007 0.30; up 1012; up 1012; mode 2"
+    # The choice: upper X bound (on at start) typed as 0.30, then two spin
+    # clicks up to 0.50; lower Y bound on at -0.25; mode 2, invert the
+    # selection. The back half of the sphere (z < 0) starts selected, so
+    # inverting shows both ways. A spin click leaves the focus, and its text
+    # highlighted, in its edit box; ticking the checkbox after the clicks
+    # moves the focus there, so the picture shows no leftover highlight
+    # (typing into a box by script does not take the focus).
+    script="type 1007 0.30; up 1012; up 1012; check 1010; type 1003 -0.25; mode 2"
     script="$script; pause 300; snapshot dialog.bmp; ok"
     echo "demo: running the command under Wine (the first run creates a Wine prefix, about 10-60 s)"
     "$root/scripts/with-display.sh" "$root/scripts/wine-run.sh" "${host[@]}" --script "$script" |
