@@ -4,7 +4,8 @@
 # choice, presses OK and prints what the command did. Packs the release zip
 # (build/win32/cubrik-1.00-win32.zip, or win64) on the way. Leaves two pictures in
 # build/demo: dialog.png (the dialog as Wine draws it) and selection.png (the
-# sphere's vertices, the selected ones highlighted, the bounds drawn).
+# sphere seen at an angle with the range's box, and its front and side views,
+# the selected vertices in red, each bound in force labelled).
 #
 #   scripts/demo.sh                the scripted run (on a virtual display if none)
 #   scripts/demo.sh --interactive  you answer the dialog yourself, for as long as you
@@ -50,10 +51,20 @@ mkdir -p "$out"
 rm -f "$out"/dialog.bmp "$out"/dialog.png "$out"/selection.txt "$out"/selection.mvg \
     "$out"/selection.png "$out"/summary.txt
 
-# PNGs without time stamps, so that unchanged pictures are unchanged files.
+# PNGs without time stamps, so that unchanged pictures are unchanged files;
+# as an 8-bit palette when the picture has at most 256 colours and the
+# palette file shows exactly the same pixels, else in full colour.
 png() {
     local last=${*: -1}
-    convert "${@:1:$#-1}" -strip -define png:exclude-chunks=date,time "$last"
+    convert "${@:1:$#-1}" -alpha off -strip -define png:exclude-chunks=date,time "$last"
+    if [ "$(identify -format %k "$last")" -le 256 ]; then
+        convert "$last" -strip -define png:exclude-chunks=date,time PNG8:"$last.8.png"
+        if [ "$(compare -metric AE "$last" "$last.8.png" null: 2>&1)" = 0 ]; then
+            mv "$last.8.png" "$last"
+        else
+            rm -f "$last.8.png"
+        fi
+    fi
 }
 
 host=(../$platform/host.exe ../$platform/cubrik.dll ../../samples/sphere.obj --select-below z 0
@@ -80,7 +91,8 @@ else
 fi
 
 python3 "$root/scripts/plot_selection.py" ../../samples/sphere.obj selection.txt selection.mvg \
-    --summary summary.txt --note "(the back half, z < 0, was selected)"
+    --summary summary.txt --note "the back half, Z < 0, was selected first" \
+    --note-ja "最初に球の後ろ半分 Z < 0 を選択"
 png mvg:selection.mvg selection.png
 if [ $interactive -eq 1 ]; then
     echo "demo: your selection drawn in build/demo/selection.png"
