@@ -4,7 +4,8 @@
 # choice, presses OK and prints what the command did. Packs the release zip
 # (build/win32/cubrik-1.00-win32.zip, or win64) on the way. Leaves two pictures in
 # build/demo: dialog.png (the dialog as Wine draws it) and selection.png (the
-# sphere's vertices, the selected ones highlighted, the bounds drawn).
+# sphere seen at an angle with the range's box, and its front and side views,
+# the selected vertices in red, each bound in force labelled).
 #
 #   scripts/demo.sh                the scripted run (on a virtual display if none)
 #   scripts/demo.sh --interactive  you answer the dialog yourself, for as long as you
@@ -50,10 +51,20 @@ mkdir -p "$out"
 rm -f "$out"/dialog.bmp "$out"/dialog.png "$out"/selection.txt "$out"/selection.mvg \
     "$out"/selection.png "$out"/summary.txt
 
-# PNGs without time stamps, so that unchanged pictures are unchanged files.
+# PNGs without time stamps, so that unchanged pictures are unchanged files;
+# as an 8-bit palette when the picture has at most 256 colours and the
+# palette file shows exactly the same pixels, else in full colour.
 png() {
     local last=${*: -1}
-    convert "${@:1:$#-1}" -strip -define png:exclude-chunks=date,time "$last"
+    convert "${@:1:$#-1}" -alpha off -strip -define png:exclude-chunks=date,time "$last"
+    if [ "$(identify -format %k "$last")" -le 256 ]; then
+        convert "$last" -strip -define png:exclude-chunks=date,time PNG8:"$last.8.png"
+        if [ "$(compare -metric AE "$last" "$last.8.png" null: 2>&1)" = 0 ]; then
+            mv "$last.8.png" "$last"
+        else
+            rm -f "$last.8.png"
+        fi
+    fi
 }
 
 host=(../$platform/host.exe ../$platform/cubrik.dll ../../samples/sphere.obj --select-below z 0
@@ -63,11 +74,14 @@ if [ $interactive -eq 1 ]; then
     echo "demo: the dialog opens on your display; choose and press OK (no time limit)"
     CUBRIK_INTERACTIVE=1 "$root/scripts/wine-run.sh" "${host[@]}" | tee summary.txt
 else
-    # The choice: lower Y bound on at -0.25; upper X bound (on at start) typed
-    # as 0.30, then two spin clicks up to 0.50; mode 2, invert the selection.
-    # The back half of the sphere (z < 0) starts selected, so inverting shows
-    # both ways.
-    script="check 1010; type 1003 -0.25; type 1007 0.30; up 1012; up 1012; mode 2"
+    # The choice: upper X bound (on at start) typed as 0.30, then two spin
+    # clicks up to 0.50; lower Y bound on at -0.25; mode 2, invert the
+    # selection. The back half of the sphere (z < 0) starts selected, so
+    # inverting shows both ways. A spin click leaves the focus, and its text
+    # highlighted, in its edit box; ticking the checkbox after the clicks
+    # moves the focus there, so the picture shows no leftover highlight
+    # (typing into a box by script does not take the focus).
+    script="type 1007 0.30; up 1012; up 1012; check 1010; type 1003 -0.25; mode 2"
     script="$script; pause 300; snapshot dialog.bmp; ok"
     echo "demo: running the command under Wine (the first run creates a Wine prefix, about 10-60 s)"
     "$root/scripts/with-display.sh" "$root/scripts/wine-run.sh" "${host[@]}" --script "$script" |
@@ -77,7 +91,8 @@ else
 fi
 
 python3 "$root/scripts/plot_selection.py" ../../samples/sphere.obj selection.txt selection.mvg \
-    --summary summary.txt --note "(the back half, z < 0, was selected)"
+    --summary summary.txt --note "the back half, Z < 0, was selected first" \
+    --note-ja "最初に球の後ろ半分 Z < 0 を選択"
 png mvg:selection.mvg selection.png
 if [ $interactive -eq 1 ]; then
     echo "demo: your selection drawn in build/demo/selection.png"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The release zip is what a user gets: the very DLL the Wine tests ran (same
-# bytes), the user guide with every picture it shows, and the licence, and
-# nothing else; its name says the version and the platform the DLL is for.
+# bytes), its SHA-256 checksum (which must match it), the user guide with
+# every picture it shows, and the licence, and nothing else; its name says the version and the platform the DLL is for.
 set -euo pipefail
 zip=$1 dll=$2
 name=$(basename "$zip" .zip)
@@ -11,11 +11,20 @@ check() {  # check DESCRIPTION COMMAND...: one line per failure
 }
 
 listing=$(unzip -Z1 "$zip" | grep -v '/$' | sort | tr '\n' ' ')
-expected="$name/LICENSE.txt $name/cubrik.dll $name/dialog.png $name/guide.html $name/selection.png "
+expected="$name/LICENSE.txt $name/cubrik.dll $name/cubrik.dll.sha256 $name/dialog.png $name/guide.html"
+expected="$expected $name/selection.png "
 check "zip holds [$listing], expected [$expected]" test "$listing" = "$expected"
 
 check "the zip's cubrik.dll differs from the tested $dll" \
     bash -c 'unzip -p "$1" "$2/cubrik.dll" 2>/dev/null | cmp -s - "$3"' _ "$zip" "$name" "$dll"
+
+# The checksum file is what `sha256sum -c` reads and what a user compares
+# with certutil's output: the DLL's SHA-256 in lower-case hex, two blanks and
+# the file's name, on one line.
+sums=$(unzip -p "$zip" "$name/cubrik.dll.sha256" 2>/dev/null || true)
+actual=$(unzip -p "$zip" "$name/cubrik.dll" 2>/dev/null | sha256sum | cut -d' ' -f1)
+check "cubrik.dll.sha256 reads [$sums], expected [$actual  cubrik.dll]" \
+    test "$sums" = "$actual  cubrik.dll"
 
 # The PE header's machine field: 0x014c for 32-bit x86, 0x8664 for x64.
 pe=$(od -An -tu4 -j60 -N4 "$dll" | tr -d ' ')
