@@ -161,6 +161,7 @@ if [ -n "$dpi" ]; then
     exec 8>"$WINEPREFIX.dpi.lock"
     flock 8
     trap 'set_dpi 96' EXIT
+    trap 'exit 143' TERM INT HUP  # so that a stopped run sets 96 back too
     if ! set_dpi "$dpi"; then
         echo "wine-run: cannot set the DPI to $dpi in $WINEPREFIX" >&2
         exit 2
