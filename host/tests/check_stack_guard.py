@@ -43,8 +43,10 @@ def guard_address(symbols):
 
 
 def protected_functions(dll, symbols):
-    # The guard is read by name (x86-64) or by its absolute address (i386).
-    reads = re.compile(rf"<_*stack_chk_guard>|0x{guard_address(symbols) or 0:x}\b")
+    # The guard is read by name (x86-64: directly, or through the pointer the
+    # compiler keeps to it, .refptr.__stack_chk_guard) or by its absolute
+    # address (i386).
+    reads = re.compile(rf"<(\.refptr\.)?_*stack_chk_guard>|0x{guard_address(symbols) or 0:x}\b")
     uses = {}
     function = None
     for line in output(OBJDUMP, "-d", symbols).splitlines():
