@@ -5,6 +5,11 @@
 // rewrite from echoing back into the spin. The record is filled from the
 // texts on OK.
 //
+// The dialog is a Unicode window: the template's and the string table's texts
+// are UTF-16 and reach the controls as they are, so the Japanese texts show
+// on every system whatever its ANSI code page. Only the edit boxes' numbers,
+// plain ASCII, go through the ANSI calls.
+//
 // Everything a run needs lives in its RunState, on AskRangeChoice's stack and
 // kept by the dialog in its DWLP_USER slot: a modal dialog disables only its
 // owner, so the host can start the command again (from a timer, another
@@ -52,7 +57,7 @@ static const BoundControls kBounds[] = {
 };
 // clang-format on
 
-static int ControlId(HWND control) { return static_cast<int>(GetWindowLongA(control, GWL_ID)); }
+static int ControlId(HWND control) { return static_cast<int>(GetWindowLongW(control, GWL_ID)); }
 
 // Spin or checkbox to its bound's edit box; null for any other control.
 static HWND EditForControl(HWND dialog, HWND control)
@@ -96,21 +101,21 @@ static void WriteEditValue(HWND dialog, int id, float value)
 
 static LRESULT SendToControl(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    return SendMessageA(GetDlgItem(dialog, id), message, wParam, lParam);
+    return SendMessageW(GetDlgItem(dialog, id), message, wParam, lParam);
 }
 
 // The run's state, kept with the dialog from WM_INITDIALOG on; null before
 // it (WM_SETFONT and the other creation messages come first).
 static RunState *StateOf(HWND dialog)
 {
-    return reinterpret_cast<RunState *>(GetWindowLongPtrA(dialog, DWLP_USER));
+    return reinterpret_cast<RunState *>(GetWindowLongPtrW(dialog, DWLP_USER));
 }
 
 static INT_PTR OnInitDialog(HWND dialog, RunState *state)
 {
     // Kept before any control is written: the writes below come back as
     // EN_UPDATE notices, which need it.
-    SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
+    SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
     InitRangeParam(*state->param);  // OK overwrites every field
 
     for (const BoundControls &b : kBounds)
@@ -125,10 +130,10 @@ static INT_PTR OnInitDialog(HWND dialog, RunState *state)
     static const int modeStrings[] = {IDS_MODE_SELECT, IDS_MODE_DESELECT, IDS_MODE_INVERT,
                                       IDS_MODE_RANDOM};
     // The strings come from the module the template came from.
-    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE));
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(dialog, GWLP_HINSTANCE));
     for (int id : modeStrings) {
-        char text[STRING_BUFFER] = "";
-        LoadStringA(instance, id, text, sizeof text);
+        wchar_t text[STRING_BUFFER] = L"";
+        LoadStringW(instance, id, text, STRING_BUFFER);
         SendToControl(dialog, IDC_MODE_COMBO, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
     }
     SendToControl(dialog, IDC_MODE_COMBO, CB_SETCURSEL, Select, 0);
@@ -156,7 +161,7 @@ static INT_PTR OnEditUpdate(HWND dialog, RunState &state, int id, HWND edit)
     HWND spin = SpinForControl(dialog, edit);
     if (!spin) return FALSE;
     const int32_t position = SpinPositionForValue(ReadEditValue(dialog, id));
-    SendMessageA(spin, UDM_SETPOS32, 0, position);
+    SendMessageW(spin, UDM_SETPOS32, 0, position);
     return TRUE;
 }
 
@@ -164,7 +169,7 @@ static INT_PTR OnCommand(HWND dialog, RunState &state, int id, HWND control, UIN
 {
     if (IsBoundCheckbox(id)) {
         if (control) {
-            const LRESULT checked = SendMessageA(control, BM_GETCHECK, 0, 0);
+            const LRESULT checked = SendMessageW(control, BM_GETCHECK, 0, 0);
             HWND edit = EditForControl(dialog, control);
             if (edit) EnableWindow(edit, checked != 0);
         }
@@ -190,12 +195,12 @@ static INT_PTR OnSpinScroll(HWND dialog, RunState &state, HWND spin)
     HWND edit = EditForControl(dialog, spin);
     if (!edit) return FALSE;
     int lower = 0, upper = 0;
-    SendMessageA(spin, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&lower),
+    SendMessageW(spin, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&lower),
                  reinterpret_cast<LPARAM>(&upper));
     if (upper != SPIN_MAX_POS) return TRUE;  // not one of this dialog's spins
 
     state.ignoreNextEditUpdate = true;
-    const int32_t position = static_cast<int32_t>(SendMessageA(spin, UDM_GETPOS32, 0, 0));
+    const int32_t position = static_cast<int32_t>(SendMessageW(spin, UDM_GETPOS32, 0, 0));
     WriteEditValue(dialog, ControlId(edit), SpinValueForPosition(position));
     return TRUE;
 }
@@ -223,7 +228,7 @@ bool AskRangeChoice(HINSTANCE instance, HWND owner, RangeParam &param)
     InitCommonControlsEx(&classes);  // failure shows as a dialog that does not open
 
     RunState run = {&param, false, false};
-    const INT_PTR result = DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_RANGE), owner,
+    const INT_PTR result = DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_RANGE), owner,
                                            RangeDialogProc, reinterpret_cast<LPARAM>(&run));
     // A quit message in the owner's queue also ends the modal loop with
     // IDOK, though nobody pressed it; only the user's OK confirms.

@@ -459,7 +459,10 @@ std::string DescribeDialog(HWND dialog)
         out += (out.empty() ? "" : ", ") + std::string(part);
     }
     if (out.empty()) out = "no bound";
-    char mode[128] = "";
-    GetDlgItemTextA(dialog, IDC_MODE_COMBO, mode, sizeof mode);
-    return out + "; " + mode;
+    // The operation's name as the list shows it, whatever the ANSI code page.
+    wchar_t mode[128] = L"";
+    GetDlgItemTextW(dialog, IDC_MODE_COMBO, mode, 128);
+    char utf8[3 * 128] = "";
+    WideCharToMultiByte(CP_UTF8, 0, mode, -1, utf8, sizeof utf8, nullptr, nullptr);
+    return out + "; " + utf8;
 }

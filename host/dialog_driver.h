@@ -64,5 +64,6 @@ bool DriverStepFailed();
 bool ParseDriverScript(const char *script, std::vector<DriverStep> &steps, std::string &error);
 
 // A one-line account of the dialog's controls: each bound's switch and text,
-// and the chosen operation (Shift-JIS as the list holds it).
+// and the chosen operation, in UTF-8 (read as Unicode, so the same on every
+// ANSI code page).
 std::string DescribeDialog(HWND dialog);

@@ -39,9 +39,13 @@ static std::string Convert(UINT codePage, const wchar_t *text)
     return out;
 }
 
-// Terminal text is UTF-8; text from the plug-in and the dialog is Shift-JIS.
+// Everything host.exe prints is UTF-8, on every ANSI code page: the terminal's
+// under Wine, and the console's code page is set to it on Windows. The
+// plug-in's identity strings are Shift-JIS whatever the system (the host's
+// interface), so they are converted from code page 932, not from the ANSI
+// one; the dialog's texts are read as Unicode (DescribeDialog).
 static std::string Utf8(const wchar_t *text) { return Convert(CP_UTF8, text); }
-static std::string Utf8FromAnsi(const char *text)
+static std::string Utf8FromShiftJis(const char *text)
 {
     if (!text) return "(null)";
     const int n = MultiByteToWideChar(932, 0, text, -1, nullptr, 0);
@@ -215,9 +219,9 @@ int main()
     GetModuleFileNameA(nullptr, self, sizeof self);
     const int32_t bound = plugin.init(self);
     if (!o.quiet) {
-        printf("plug-in: %s\n", Utf8FromAnsi(plugin.getPlugInName()).c_str());
+        printf("plug-in: %s\n", Utf8FromShiftJis(plugin.getPlugInName()).c_str());
         printf("  version 0x%X, type %d, id %08X:%08X, command 0: %s\n", plugin.checkVersion(0),
-               plugin.getPlugInType(), product, id, Utf8FromAnsi(plugin.enumString(0)).c_str());
+               plugin.getPlugInType(), product, id, Utf8FromShiftJis(plugin.enumString(0)).c_str());
         printf("  bound the host's functions: %s\n", bound ? "yes" : "no");
         fflush(stdout);
     }
@@ -243,8 +247,7 @@ int main()
     const int after = SelectedCount();
     printf("cubrik: %s -> %s; inside: %d of %d vertices; selected before: %d, after: %d; "
            "result %d\n",
-           g_dialogState.empty() ? "(the dialog did not open)"
-                                 : Utf8FromAnsi(g_dialogState.c_str()).c_str(),
+           g_dialogState.empty() ? "(the dialog did not open)" : g_dialogState.c_str(),
            result ? "applied" : "nothing done", static_cast<int>(touched.size()),
            static_cast<int>(points.size()), before, after, result);
 

@@ -11,6 +11,20 @@
 # needs the user's display and has no time limit: without DISPLAY it stops at
 # once. An unattended run gets a virtual display when there is none, and a
 # time limit: CUBRIK_WINE_TIMEOUT seconds (default 100; 0: none).
+#
+# Two settings give the program another system than a Japanese one at 96 dpi:
+#   CUBRIK_LC_ALL  the Unix locale the program runs in (default ja_JP.UTF-8),
+#                  of the form ll_CC.UTF-8. Wine takes the Windows locale and
+#                  the ANSI code page from its name: ja_JP.UTF-8 gives 932,
+#                  en_US.UTF-8 (or de_DE.UTF-8, fr_FR.UTF-8...) gives 1252.
+#   CUBRIK_DPI     the display's dots per inch for this run: 96 (100 %), 120,
+#                  144 (150 %), 192 (200 %), 72 to 480. Wine reads it from the
+#                  prefix's registry when a program starts, so the run writes
+#                  it there, holds the prefix's DPI lock while it goes on
+#                  (another run with CUBRIK_DPI waits) and writes 96 back
+#                  afterwards. A run without CUBRIK_DPI started meanwhile in
+#                  the same prefix sees the changed DPI: the tests that use it
+#                  hold CTest's desktop lock, as every Wine test does.
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -49,6 +63,19 @@ case "$interactive" in
     0 | 1) ;;
     *) echo "wine-run: CUBRIK_INTERACTIVE is 0 or 1, not '$interactive'" >&2; exit 2 ;;
 esac
+locale_name=${CUBRIK_LC_ALL:-ja_JP.UTF-8}
+if ! [[ "$locale_name" =~ ^([a-z]{2,3}_[A-Z]{2})\.(UTF-8|utf8)$ ]]; then
+    echo "wine-run: CUBRIK_LC_ALL is a UTF-8 locale such as ja_JP.UTF-8 or en_US.UTF-8," \
+        "not '$locale_name'" >&2
+    exit 2
+fi
+locale_base=${BASH_REMATCH[1]}
+dpi=${CUBRIK_DPI:-}
+if [ -n "$dpi" ] && ! { [[ "$dpi" =~ ^[1-9][0-9]*$ ]] && [ "$dpi" -ge 72 ] && [ "$dpi" -le 480 ]; }; then
+    echo "wine-run: CUBRIK_DPI is a whole number of dots per inch from 72 to 480" \
+        "(96: 100 %, 144: 150 %), not '$dpi'" >&2
+    exit 2
+fi
 limit=${CUBRIK_WINE_TIMEOUT:-100}
 if ! [[ "$limit" =~ ^[0-9]+$ ]]; then
     echo "wine-run: CUBRIK_WINE_TIMEOUT is a whole number of seconds (0: no limit), not '$limit'" >&2
@@ -66,22 +93,22 @@ if [ -z "${DISPLAY:-}" ]; then
     exec "$here/with-display.sh" "$0" "$@"
 fi
 
-# Wine takes the Windows locale (ja-JP, ANSI code page 932) from LC_ALL's name
-# alone, but converts the command line and file names with the C library's
-# charset, which is plain ASCII when the locale is not installed: a path in
-# Japanese would arrive mangled. So the locale is compiled once into build/
-# when the system lacks it, and used from there.
-if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf-\{0,1\}8'; then
+# Wine takes the Windows locale (ja-JP, ANSI code page 932 by default) from
+# LC_ALL's name alone, but converts the command line and file names with the
+# C library's charset, which is plain ASCII when the locale is not installed:
+# a path in Japanese would arrive mangled. So the locale is compiled once
+# into build/ when the system lacks it, and used from there.
+if ! locale -a 2>/dev/null | grep -qix "$locale_base.utf-\{0,1\}8"; then
     locales=$here/../build/locale
-    if [ ! -d "$locales/ja_JP.UTF-8" ] && command -v localedef >/dev/null; then
+    if [ ! -d "$locales/$locale_base.UTF-8" ] && command -v localedef >/dev/null; then
         mkdir -p "$locales"
         fresh=$(mktemp -d "$locales/.new.XXXXXX")
-        if localedef -i ja_JP -f UTF-8 "$fresh/ja_JP.UTF-8" >/dev/null 2>&1; then
-            mv -T "$fresh/ja_JP.UTF-8" "$locales/ja_JP.UTF-8" 2>/dev/null || true
+        if localedef -i "$locale_base" -f UTF-8 "$fresh/$locale_base.UTF-8" >/dev/null 2>&1; then
+            mv -T "$fresh/$locale_base.UTF-8" "$locales/$locale_base.UTF-8" 2>/dev/null || true
         fi
         rm -rf "$fresh"
     fi
-    [ -d "$locales/ja_JP.UTF-8" ] && export LOCPATH=$locales
+    [ -d "$locales/$locale_base.UTF-8" ] && export LOCPATH=$locales
 fi
 
 mkdir -p "$(dirname "$WINEPREFIX")"
@@ -124,12 +151,32 @@ mkdir -p "$(dirname "$WINEPREFIX")"
     fi
 ) 9>"$WINEPREFIX.lock"
 
-# The Japanese locale gives the programs ANSI code page 932.
+# The display's DPI for this run, written back to 96 when it ends however it
+# ends; the lock keeps two such runs from changing it under each other.
+set_dpi() {
+    env LC_ALL=ja_JP.UTF-8 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels \
+        /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+}
+if [ -n "$dpi" ]; then
+    exec 8>"$WINEPREFIX.dpi.lock"
+    flock 8
+    trap 'set_dpi 96' EXIT
+    trap 'exit 143' TERM INT HUP  # so that a stopped run sets 96 back too
+    if ! set_dpi "$dpi"; then
+        echo "wine-run: cannot set the DPI to $dpi in $WINEPREFIX" >&2
+        exit 2
+    fi
+fi
+
+# The locale gives the programs their ANSI code page (ja_JP: 932).
 if [ "$interactive" = 1 ] || [ "$limit" = 0 ]; then
-    exec env LC_ALL=ja_JP.UTF-8 wine "$@"
+    [ -n "$dpi" ] || exec env LC_ALL="$locale_name" wine "$@"
+    status=0
+    env LC_ALL="$locale_name" wine "$@" || status=$?
+    exit $status
 fi
 status=0
-env LC_ALL=ja_JP.UTF-8 timeout --kill-after=5 "$limit" wine "$@" || status=$?
+env LC_ALL="$locale_name" timeout --kill-after=5 "$limit" wine "$@" || status=$?
 if [ $status -eq 124 ] || [ $status -eq 137 ]; then
     echo "wine-run: stopped $program after $limit s, the time limit of an unattended run;" \
         "set CUBRIK_WINE_TIMEOUT=SECONDS to change it (0: no limit)" >&2

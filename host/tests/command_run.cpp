@@ -54,10 +54,19 @@ void RecordDialog(HWND dialog, int tag)
     const int entries =
         static_cast<int>(SendDlgItemMessageA(dialog, IDC_MODE_COMBO, CB_GETCOUNT, 0, 0));
     for (int i = 0; i < entries; ++i) {
-        char text[128] = "";
-        SendDlgItemMessageA(dialog, IDC_MODE_COMBO, CB_GETLBTEXT, i,
-                            reinterpret_cast<LPARAM>(text));
+        wchar_t text[128] = L"";
+        if (SendDlgItemMessageW(dialog, IDC_MODE_COMBO, CB_GETLBTEXTLEN, i, 0) < 128)
+            SendDlgItemMessageW(dialog, IDC_MODE_COMBO, CB_GETLBTEXT, i,
+                                reinterpret_cast<LPARAM>(text));
         s.modeEntries.push_back(text);
+    }
+    wchar_t caption[128] = L"";
+    GetWindowTextW(dialog, caption, 128);
+    s.caption = caption;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t text[128] = L"";
+        GetWindowTextW(child, text, 128);
+        s.childTexts.push_back(text);
     }
     HWND focus = GetFocus();
     s.focusId = focus ? GetDlgCtrlID(focus) : 0;

@@ -26,7 +26,9 @@ struct DialogState {
     bool spinEnabled[6];
     HWND buddy[6], edit[6];
     int modeIndex;
-    std::vector<std::string> modeEntries;
+    std::vector<std::wstring> modeEntries;  // read as Unicode, whatever the code page
+    std::wstring caption;
+    std::vector<std::wstring> childTexts;  // every control's text, in template order
     int focusId;
     HWND owner;
 };

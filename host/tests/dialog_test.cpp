@@ -39,11 +39,8 @@ TEST(Dialog, FreshState)
         EXPECT_EQ(s.rangeHigh[i], TOP);
         EXPECT_EQ(s.buddy[i], s.edit[i]) << "a spin is not attached to its own edit box";
     }
-    // 選択する, 非選択にする, 選択反転する, ランダムに選択 in code page 932.
-    const std::vector<std::string> entries = {
-        "\x91\x49\x91\xf0\x82\xb7\x82\xe9", "\x94\xf1\x91\x49\x91\xf0\x82\xc9\x82\xb7\x82\xe9",
-        "\x91\x49\x91\xf0\x94\xbd\x93\x5d\x82\xb7\x82\xe9",
-        "\x83\x89\x83\x93\x83\x5f\x83\x80\x82\xc9\x91\x49\x91\xf0"};
+    const std::vector<std::wstring> entries = {L"選択する", L"非選択にする", L"選択反転する",
+                                               L"ランダムに選択"};
     EXPECT_EQ(s.modeEntries, entries);
     EXPECT_EQ(s.modeIndex, 0);
     EXPECT_EQ(s.focusId, IDC_MIN_X_CHECK);

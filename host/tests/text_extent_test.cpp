@@ -2,10 +2,17 @@
 // dialog's own font (9 pt Tahoma, the Japanese glyphs linked from a Japanese
 // UI font, as a Japanese Windows draws them): each text's extent against the
 // room its control gives it. The measurements are printed, one line a text.
+//
+// The dialog scales with the display's DPI, but its font's glyphs round to
+// whole pixels differently at each scale, so a text that fits at 100 % may
+// not at another. CTest measures at 96, 120, 144 and 192 dpi
+// (wine_TextsFit_dpiN); the texts that are clipped at some scale, which the
+// user guide names, are listed below as known exceptions of that scale.
 #include <windows.h>
 
 #include <commctrl.h>
 #include <stdio.h>
+#include <stdlib.h>
 
 #include <string>
 
@@ -52,6 +59,40 @@ const TextRow TEXTS[] = {
     {25, 0, L"の頂点を", STATIC_TEXT},
     {26, 0, L"範囲", GROUP_BOX},
 };
+
+// The texts that do not fit at one scale, as measured under Wine with the
+// fonts above; the template cannot change. Each one the user guide names,
+// with its scale: a row that fits again fails the test until it and the
+// guide's line go.
+struct KnownClip {
+    int dpi;
+    int position;
+    UINT stringId;
+    const wchar_t *text;
+};
+const KnownClip KNOWN_CLIPS[] = {
+    {120, 22, 106, L"ランダムに選択"},  // 98 px in 89 px: its last character is cut
+    {120, 25, 0, L"の頂点を"},          // 58 px in 54 px: its last character is cut
+    {144, 22, 106, L"ランダムに選択"},  // 115 px in 113 px: its last character is cut
+};
+
+bool IsKnownClip(int dpi, const TextRow &row)
+{
+    for (const KnownClip &k : KNOWN_CLIPS)
+        if (k.dpi == dpi && k.position == row.position && k.stringId == row.stringId &&
+            std::wstring(k.text) == row.text)
+            return true;
+    return false;
+}
+
+// The DPI the run is meant to have (CUBRIK_DPI, which the Wine wrapper sets),
+// or 0 when it names none.
+int IntendedDpi()
+{
+    char value[16] = "";
+    if (!GetEnvironmentVariableA("CUBRIK_DPI", value, sizeof value)) return 0;
+    return atoi(value);
+}
 
 INT_PTR CALLBACK PassiveProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
@@ -120,6 +161,11 @@ TEST(Resources, TextsFitTheirControls)
     // draws with, which the Wine prefix provides (scripts/wine-run.sh):
     // Tahoma, and Japanese glyphs linked from a face with proportional kana.
     HDC dc = GetDC(dialog);
+    const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
+    printf("  at %d dpi\n", dpi);
+    if (const int intended = IntendedDpi()) {
+        EXPECT_EQ(dpi, intended) << "the run did not get the DPI it asked for";
+    }
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)));
     wchar_t face[LF_FACESIZE] = L"";
     GetTextFaceW(dc, LF_FACESIZE, face);
@@ -149,10 +195,17 @@ TEST(Resources, TextsFitTheirControls)
 
         const int extent = ExtentIn(control, dc, row.text);
         const int room = RoomFor(control, dc, row.room);
+        const bool fits = extent <= room, known = IsKnownClip(dpi, row);
         printf("  %-24s %3d px in %3d px%s\n", at.c_str(), extent, room,
-               extent <= room ? "" : "  DOES NOT FIT");
-        EXPECT_LE(extent, room) << at << " is " << extent << " px wide in a room of " << room
-                                << " px";
+               fits ? (known ? "  FITS, though listed as clipped" : "")
+                    : (known ? "  does not fit: known at this DPI" : "  DOES NOT FIT"));
+        if (known)
+            EXPECT_GT(extent, room) << at << " fits at " << dpi
+                                    << " dpi now: drop its known exception, and the user "
+                                       "guide's line about it";
+        else
+            EXPECT_LE(extent, room) << at << " is " << extent << " px wide in a room of " << room
+                                    << " px at " << dpi << " dpi";
     }
     ReleaseDC(dialog, dc);
     DestroyWindow(dialog);
