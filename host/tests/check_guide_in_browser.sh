@@ -9,10 +9,7 @@
 set -euo pipefail
 zip=$1 work=$2
 name=$(basename "$zip" .zip)
-passed=0 failed=0
-check() {  # check DESCRIPTION COMMAND...: one line per failure
-    if "${@:2}"; then passed=$((passed + 1)); else echo "FAILED: $1"; failed=$((failed + 1)); fi
-}
+. "$(dirname "${BASH_SOURCE[0]}")/check_lib.sh"
 
 browser=$(command -v chromium || command -v chromium-browser || true)
 if [ -z "$browser" ]; then
@@ -92,5 +89,4 @@ for width in 1280 500; do
 done
 
 echo "screenshots: $work/guide-1280.png, $work/guide-500.png"
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+report

@@ -5,10 +5,7 @@
 set -euo pipefail
 zip=$1 dll=$2
 name=$(basename "$zip" .zip)
-passed=0 failed=0
-check() {  # check DESCRIPTION COMMAND...: one line per failure
-    if "${@:2}"; then passed=$((passed + 1)); else echo "FAILED: $1"; failed=$((failed + 1)); fi
-}
+. "$(dirname "${BASH_SOURCE[0]}")/check_lib.sh"
 
 listing=$(unzip -Z1 "$zip" | grep -v '/$' | sort | tr '\n' ' ')
 expected="$name/LICENSE.txt $name/cubrik.dll $name/cubrik.dll.sha256 $name/dialog.png $name/guide.html"
@@ -46,5 +43,4 @@ for picture in $(grep -o '<img src="[^"]*"' <<<"$guide" | sed 's/<img src="//; s
 done
 
 echo "$(basename "$zip"): $(stat -c %s "$zip") bytes"
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+report

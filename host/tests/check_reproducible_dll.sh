@@ -6,10 +6,7 @@
 #   check_reproducible_dll.sh SOURCE_DIR TOOLCHAIN_FILE BUILD_TYPE DLL WORK_DIR
 set -euo pipefail
 source=$(cd "$1" && pwd) toolchain=$2 type=$3 dll=$4 work=$5
-passed=0 failed=0
-check() {  # check DESCRIPTION COMMAND...: one line per failure
-    if "${@:2}"; then passed=$((passed + 1)); else echo "FAILED: $1"; failed=$((failed + 1)); fi
-}
+. "$(dirname "${BASH_SOURCE[0]}")/check_lib.sh"
 
 # The copy: the source tree as it is, without builds and without git.
 rm -rf "$work"
@@ -37,5 +34,4 @@ if [ "$built" = yes ]; then
         cmp -s "$other" "$dll"
     echo "cubrik.dll: $(stat -c %s "$dll") bytes, sha256 $(sha256sum "$dll" | cut -d' ' -f1)"
 fi
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+report
