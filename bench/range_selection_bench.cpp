@@ -37,7 +37,7 @@
 #include <new>
 #include <vector>
 
-#include "plugin/host_api.h"
+#include "host_api/host_api.h"
 #include "selection/range_selection.h"
 
 namespace {

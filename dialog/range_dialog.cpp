@@ -19,9 +19,9 @@
 #include <commctrl.h>
 #include <stdint.h>
 
-#include "dialog/number_text.h"
+#include "numbers/number_text.h"
 #include "dialog/resource_ids.h"
-#include "dialog/spin_encoding.h"
+#include "numbers/spin_encoding.h"
 #include "selection/range_selection.h"
 
 // One run of the dialog. OK fills *param and sets confirmed, and only OK: a

@@ -1,7 +1,7 @@
 // The module start-up hook, the identity queries and the host binding.
 #include <windows.h>
 
-#include "plugin/host_api.h"
+#include "host_api/host_api.h"
 #include "plugin/identity.h"
 #include "plugin/plugin_exports.h"
 #include "plugin/plugin_module.h"

@@ -4,7 +4,7 @@
 
 #include <stdint.h>
 
-#include "plugin/host_api.h"
+#include "host_api/host_api.h"
 
 extern "C" {
 uint32_t __cdecl MQCheckVersion(uint32_t hostVersion);

@@ -52,7 +52,7 @@ interrupted=0
 # The fuzzer runs in the background so that this script can report progress;
 # Ctrl-C reaches it through the terminal, a signal sent to the script alone is
 # passed on.
-build/fuzz/dialog/number_text_fuzz "$corpus" \
+build/fuzz/numbers/number_text_fuzz "$corpus" \
     -max_total_time="$seconds" -max_len=64 -print_final_stats=1 \
     -artifact_prefix="$findings/" >"$log" 2>&1 &
 fuzzer=$!

@@ -4,7 +4,7 @@
 
 #include <stdint.h>
 
-#include "plugin/host_api.h"
+#include "host_api/host_api.h"
 
 // The bounds of one axis. A coordinate is inside when it is strictly greater
 // than min (if useMin) and strictly less than max (if useMax).

@@ -7,7 +7,7 @@
 #include <limits>
 #include <new>
 
-#include "selection/fake_host.h"
+#include "test_support/fake_host.h"
 #include "selection/range_selection.h"
 
 namespace {

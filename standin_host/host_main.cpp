@@ -1,0 +1,273 @@
+// host.exe: the stand-in host as a program. It loads a plug-in DLL the way the
+// modelling host does (identity queries, MQInit with its own file name), reads
+// a mesh from an OBJ file as the document's current object, runs command 0 and
+// prints the resulting selection. With --script the dialog is driven by a
+// script; without it the user answers the real dialog on the screen.
+//
+// Every mistake in what it is given (options, files, script) ends the run
+// before the dialog opens, with a message naming what is wrong, and exit 2.
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+#include <math.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <wchar.h>
+
+#include <set>
+#include <string>
+
+#include "test_support/dialog_driver.h"
+#include "test_support/plugin_loader.h"
+#include "standin_host/standin_host.h"
+
+static const char USAGE[] =
+    "usage: host.exe PLUGIN.dll MESH.obj [--script STEPS] [--select-below x|y|z VALUE]\n"
+    "                [--selection-out FILE] [--list] [--quiet]\n"
+    "  Runs the plug-in's command 0 over the mesh. Without --script the dialog\n"
+    "  waits for the user. STEPS: \"check 1009; type 1001 -0.25; up 1012; mode 2; ok\"\n";
+
+static std::string Convert(UINT codePage, const wchar_t *text)
+{
+    const int n = WideCharToMultiByte(codePage, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return std::string();
+    std::string out(n, '\0');
+    WideCharToMultiByte(codePage, 0, text, -1, &out[0], n, nullptr, nullptr);
+    out.resize(n - 1);
+    return out;
+}
+
+// Everything host.exe prints is UTF-8, on every ANSI code page: the terminal's
+// under Wine, and the console's code page is set to it on Windows. The
+// plug-in's identity strings are Shift-JIS whatever the system (the host's
+// interface), so they are converted from code page 932, not from the ANSI
+// one; the dialog's texts are read as Unicode (DescribeDialog).
+static std::string Utf8(const wchar_t *text) { return Convert(CP_UTF8, text); }
+static std::string Utf8FromShiftJis(const char *text)
+{
+    if (!text) return "(null)";
+    const int n = MultiByteToWideChar(932, 0, text, -1, nullptr, 0);
+    if (n <= 0) return text;
+    std::wstring wide(n, L'\0');
+    MultiByteToWideChar(932, 0, text, -1, &wide[0], n);
+    return Utf8(wide.c_str());
+}
+
+// Under Wine the terminal and the files belong to a Linux system: lines end
+// in LF there, and in CRLF on Windows itself.
+static bool RunsUnderWine()
+{
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+// The command line as the user typed it, in Unicode, so that paths in any
+// script reach the file functions intact. CommandLineToArgvW lives in
+// shell32, loaded here rather than linked.
+static std::vector<std::wstring> WideArguments()
+{
+    typedef LPWSTR *(WINAPI * Split)(LPCWSTR, int *);
+    std::vector<std::wstring> args;
+    HMODULE shell = LoadLibraryA("shell32.dll");
+    Split split = shell ? reinterpret_cast<Split>(
+                              reinterpret_cast<void *>(GetProcAddress(shell, "CommandLineToArgvW")))
+                        : nullptr;
+    int count = 0;
+    LPWSTR *argv = split ? split(GetCommandLineW(), &count) : nullptr;
+    for (int i = 0; argv && i < count; ++i) args.push_back(argv[i]);
+    if (argv) LocalFree(argv);
+    return args;
+}
+
+static int Fail(const std::string &message)
+{
+    fprintf(stderr, "host: %s\n", message.c_str());
+    return 2;
+}
+
+static std::string Quoted(const std::wstring &text) { return "\"" + Utf8(text.c_str()) + "\""; }
+
+// The dialog's state as it closes: the first dialog's controls, read while
+// they still exist (a dialog is destroyed before its children).
+static std::string g_dialogState;
+static HHOOK g_watch;
+
+static LRESULT CALLBACK WatchDialog(int code, WPARAM wParam, LPARAM lParam)
+{
+    const CWPSTRUCT *message = reinterpret_cast<const CWPSTRUCT *>(lParam);
+    if (code == HC_ACTION && message->message == WM_DESTROY && g_dialogState.empty()) {
+        char cls[16] = "";
+        GetClassNameA(message->hwnd, cls, sizeof cls);
+        if (strcmp(cls, "#32770") == 0) g_dialogState = DescribeDialog(message->hwnd);
+    }
+    return CallNextHookEx(g_watch, code, wParam, lParam);
+}
+
+struct Options {
+    std::wstring plugin, mesh, selectionOut;
+    std::string script;
+    bool hasScript = false, quiet = false, list = false;
+    int belowAxis = -1;  // vertices below belowValue on this axis start selected
+    float belowValue = 0.0f;
+};
+
+// "" when the arguments make a run, else what is wrong with them.
+static std::string ParseOptions(const std::vector<std::wstring> &args, Options &o)
+{
+    std::vector<std::wstring> files;
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::wstring &a = args[i];
+        const bool more = i + 1 < args.size();
+        if (a == L"--script" || a == L"--selection-out") {
+            if (!more) return "option " + Utf8(a.c_str()) + " needs a value";
+            if (a == L"--selection-out") {
+                o.selectionOut = args[++i];
+                continue;
+            }
+            BOOL lossy = FALSE;
+            const std::wstring &steps = args[++i];
+            const int n =
+                WideCharToMultiByte(CP_ACP, 0, steps.c_str(), -1, nullptr, 0, nullptr, &lossy);
+            if (lossy || n <= 0)
+                return "the script holds characters the ANSI code page cannot write";
+            o.script = Convert(CP_ACP, steps.c_str());
+            o.hasScript = true;
+        } else if (a == L"--select-below") {
+            if (i + 2 >= args.size()) return "option --select-below needs an axis and a number";
+            const std::wstring &axis = args[i + 1], &value = args[i + 2];
+            i += 2;
+            if (axis != L"x" && axis != L"y" && axis != L"z")
+                return "--select-below: the axis is x, y or z, not " + Quoted(axis);
+            wchar_t *end = nullptr;
+            const double v = wcstod(value.c_str(), &end);
+            if (value.empty() || *end || !isfinite(v) || fabs(v) > 3.4e38)
+                return "--select-below: " + Quoted(value) + " is not a finite number";
+            o.belowAxis = axis[0] - L'x';
+            o.belowValue = static_cast<float>(v);
+        } else if (a == L"--quiet")
+            o.quiet = true;
+        else if (a == L"--list")
+            o.list = true;
+        else if (a.size() > 1 && a[0] == L'-')
+            return "unknown option " + Quoted(a);
+        else
+            files.push_back(a);
+    }
+    if (files.size() != 2)
+        return files.size() < 2
+                   ? "a plug-in DLL and a mesh file are needed"
+                   : "one plug-in and one mesh only; " + Quoted(files[2]) + " is one too many";
+    o.plugin = files[0];
+    o.mesh = files[1];
+    return "";
+}
+
+int main()
+{
+    const bool wine = RunsUnderWine();
+    if (wine) {
+        _setmode(_fileno(stdout), _O_BINARY);
+        _setmode(_fileno(stderr), _O_BINARY);
+    } else {
+        SetConsoleOutputCP(CP_UTF8);
+    }
+    const std::vector<std::wstring> args = WideArguments();
+    for (size_t i = 1; i < args.size(); ++i)
+        if (args[i] == L"--help" || args[i] == L"-h") {
+            fputs(USAGE, stdout);
+            return 0;
+        }
+    Options o;
+    const std::string wrong = ParseOptions(args, o);
+    if (!wrong.empty()) {
+        fprintf(stderr, "host: %s\n%s", wrong.c_str(), USAGE);
+        return 2;
+    }
+
+    std::vector<DriverStep> steps;
+    std::string error;
+    if (o.hasScript && !ParseDriverScript(o.script.c_str(), steps, error)) return Fail(error);
+
+    std::vector<Point3f> points;
+    if (!ReadObjVertices(o.mesh.c_str(), points, error))
+        return Fail("mesh " + Quoted(o.mesh) + ": " + error);
+
+    // Opened now, so that a file that cannot be written stops the run before
+    // the dialog asks anything.
+    FILE *selectionOut = nullptr;
+    if (!o.selectionOut.empty()) {
+        selectionOut = _wfopen(o.selectionOut.c_str(), wine ? L"wb" : L"w");
+        if (!selectionOut)
+            return Fail("--selection-out " + Quoted(o.selectionOut) +
+                        ": cannot write it: " + strerror(errno));
+    }
+
+    LoadedPlugin plugin;
+    const std::string why = LoadPluginExplained(o.plugin.c_str(), plugin);
+    if (!why.empty()) return Fail("the plug-in " + Quoted(o.plugin) + " " + why);
+
+    ResetDocument(points);
+    if (o.belowAxis >= 0)
+        for (size_t i = 0; i < points.size(); ++i)
+            TheDocument().selected[i] = (&points[i].x)[o.belowAxis] < o.belowValue;
+
+    uint32_t product = 0, id = 0;
+    plugin.getPlugInId(&product, &id);
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    const int32_t bound = plugin.init(self);
+    if (!o.quiet) {
+        printf("plug-in: %s\n", Utf8FromShiftJis(plugin.getPlugInName()).c_str());
+        printf("  version 0x%X, type %d, id %08X:%08X, command 0: %s\n", plugin.checkVersion(0),
+               plugin.getPlugInType(), product, id, Utf8FromShiftJis(plugin.enumString(0)).c_str());
+        printf("  bound the host's functions: %s\n", bound ? "yes" : "no");
+        fflush(stdout);
+    }
+
+    // A main window for the dialog to sit on, as the host's would.
+    HWND main =
+        CreateWindowExA(0, "STATIC", "cubrik stand-in host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
+                        40, 520, 360, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    TheDocument().mainWindow = main;
+
+    if (o.hasScript) ArmDialogDriver(steps);
+    g_watch = SetWindowsHookExA(WH_CALLWNDPROC, WatchDialog, nullptr, GetCurrentThreadId());
+
+    const int before = SelectedCount();
+    CallLog().clear();
+    const int32_t result = plugin.modifyObject(0, TheDocumentHandle());
+    DisarmDialogDriver();
+    if (g_watch) UnhookWindowsHookEx(g_watch);
+
+    std::set<int> touched;
+    for (const HostCallRecord &c : CallLog())
+        if (c.vertex >= 0) touched.insert(c.vertex);
+    const int after = SelectedCount();
+    printf("cubrik: %s -> %s; inside: %d of %d vertices; selected before: %d, after: %d; "
+           "result %d\n",
+           g_dialogState.empty() ? "(the dialog did not open)" : g_dialogState.c_str(),
+           result ? "applied" : "nothing done", static_cast<int>(touched.size()),
+           static_cast<int>(points.size()), before, after, result);
+
+    if (o.list) {
+        printf("selected (%d):", after);
+        for (size_t i = 0; i < points.size(); ++i)
+            if (TheDocument().selected[i]) printf(" %u", static_cast<unsigned>(i));
+        printf("\n");
+    }
+    int status = UnexpectedCalls().empty() && !DriverTimedOut() && !DriverStepFailed() ? 0 : 1;
+    if (selectionOut) {
+        for (size_t i = 0; i < points.size(); ++i)
+            if (TheDocument().selected[i]) fprintf(selectionOut, "%u\n", static_cast<unsigned>(i));
+        if (fclose(selectionOut) != 0) {
+            fprintf(stderr, "host: --selection-out %s: write failed: %s\n",
+                    Quoted(o.selectionOut).c_str(), strerror(errno));
+            status = 2;
+        }
+    }
+    DestroyWindow(main);
+    FreeLibrary(plugin.module);
+    return status;
+}

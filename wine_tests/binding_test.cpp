@@ -1,0 +1,60 @@
+// MQInit binds the host's 122 functions by name, all or nothing, and gives
+// the module's reference back before it returns; the command calls through
+// the table only while the module it points into is still loaded.
+#include <gtest/gtest.h>
+
+#include "wine_tests/command_run.h"
+#include "wine_tests/plugin_load.h"
+
+TEST(Binding, UnloadableFileFails)
+{
+    EXPECT_EQ(Plugin().init("Z:\\no\\such\\host.exe"), 0);
+    EXPECT_EQ(Plugin().init(""), 0);
+}
+
+TEST(Binding, TheModulesReferenceCountIsWhatItWas)
+{
+    // Loaded once here: when this reference goes, the module must go too,
+    // whatever MQInit answered.
+    const struct {
+        const char *file;
+        int result;
+    } cases[] = {{"standin_full.dll", 1}, {"standin_lacking.dll", 0}};
+    for (const auto &c : cases) {
+        ASSERT_EQ(GetModuleHandleA(c.file), nullptr) << c.file;
+        HMODULE mine = LoadLibraryA(BesideTests(c.file));
+        ASSERT_NE(mine, nullptr) << c.file;
+        EXPECT_EQ(Plugin().init(BesideTests(c.file)), c.result) << c.file;
+        FreeLibrary(mine);
+        EXPECT_EQ(GetModuleHandleA(c.file), nullptr) << "MQInit kept a reference to " << c.file;
+    }
+    BindToThisHost();
+}
+
+TEST(Binding, ModuleNothingKeepsLoadedLeavesTheCommandInert)
+{
+    // The table points into a file that was unmapped as MQInit returned:
+    // the command opens no dialog and calls nothing, rather than crash.
+    ResetDocument({{-1, 0, 0}});
+    ASSERT_EQ(Plugin().init(BesideTests("standin_full.dll")), 1);
+    EXPECT_EQ(RunCommand({Click(IDOK)}), 0);
+    EXPECT_EQ(DrivenDialog(), nullptr) << "a dialog opened over a host that is gone";
+    EXPECT_TRUE(HostCalls().empty());
+    // Binding the running host again brings the command back.
+    BindToThisHost();
+    EXPECT_EQ(RunCommand({Click(IDOK)}), 1);
+}
+
+TEST(Binding, FailedBindingKeepsTheLastWholeTable)
+{
+    // A missing name, like a missing file, changes nothing: the command runs
+    // through the table of the last binding that found every name.
+    for (const char *file : {"standin_lacking.dll", "Z:\\no\\such\\host.exe"}) {
+        SCOPED_TRACE(file);
+        BindToThisHost();
+        EXPECT_EQ(Plugin().init(file[0] == 'Z' ? file : BesideTests(file)), 0);
+        ResetDocument({{-1, 0, 0}});
+        EXPECT_EQ(RunCommand({Click(IDOK)}), 1);
+        EXPECT_EQ(TheDocument().selected, std::vector<bool>{true});
+    }
+}

@@ -1,0 +1,244 @@
+// The host's menu command end to end: the dialog over the host's window, then
+// the walk over the current object, through the real DLL and this host.
+#include <math.h>
+
+#include <limits>
+
+#include <gtest/gtest.h>
+
+#include "dialog/resource_ids.h"
+#include "wine_tests/command_run.h"
+#include "wine_tests/plugin_load.h"
+
+static const float Inf = std::numeric_limits<float>::infinity();
+
+// Vertices along X, on both sides of 0.
+static const std::vector<Point3f> kRow = {{-2, 5, 0},    {1, 0, 0},  {-0.5f, 0, 9},  {0, 0, 0},
+                                          {-0.0f, 1, 1}, {3, -1, 0}, {-1e-30f, 0, 0}};
+
+static std::vector<std::string> Opening()
+{
+    return {Call("MQ_GetWindowHandle"), Call("MQDoc_GetCurrentObjectIndex"),
+            Call("MQDoc_GetObject", 0), Call("MQObj_GetVertexCount"), Call("MQObj_GetVertexArray")};
+}
+
+static std::vector<std::string> Plus(std::vector<std::string> calls,
+                                     const std::vector<std::string> &more)
+{
+    calls.insert(calls.end(), more.begin(), more.end());
+    return calls;
+}
+
+TEST(Command, OtherIndexDoesNothing)
+{
+    ResetDocument(kRow);
+    BindToThisHost();
+    ArmDialogDriver({Click(IDCANCEL)}, nullptr, 10);
+    EXPECT_EQ(Plugin().modifyObject(1, TheDocumentHandle()), 0);
+    EXPECT_EQ(Plugin().modifyObject(-1, TheDocumentHandle()), 0);
+    EXPECT_EQ(DrivenDialog(), nullptr) << "a dialog opened for a command that does not exist";
+    DisarmDialogDriver();
+    EXPECT_EQ(HostCalls().size(), 0u);
+}
+
+TEST(Command, OkOnFreshDialogSelectsBelowXZero)
+{
+    ResetDocument(kRow);
+    TheDocument().selected[1] = true;  // outside: keeps its state
+    BindToThisHost();
+    EXPECT_EQ(RunCommand({Click(IDOK)}), 1);
+    EXPECT_EQ(HostCalls(), Plus(Opening(), {Call("MQDoc_AddSelectVertex", 0, 0),
+                                            Call("MQDoc_AddSelectVertex", 0, 2),
+                                            Call("MQDoc_AddSelectVertex", 0, 6)}));
+    EXPECT_EQ(SelectedCount(), 4);
+}
+
+TEST(Command, EnterActsAsOk)
+{
+    ResetDocument(kRow);
+    BindToThisHost();
+    EXPECT_EQ(RunCommand({Key(VK_RETURN)}), 1);
+    EXPECT_EQ(SelectedCount(), 3);
+}
+
+TEST(Command, CancelEscapeAndCloseBoxChangeNothing)
+{
+    const struct {
+        const char *how;
+        DriverStep step;
+    } ways[] = {{"Cancel", Click(IDCANCEL)}, {"Escape", Key(VK_ESCAPE)}, {"close box", CloseBox()}};
+    for (const auto &way : ways) {
+        SCOPED_TRACE(way.how);
+        ResetDocument(kRow);
+        BindToThisHost();
+        EXPECT_EQ(RunCommand({Up(IDC_MAX_X_SPIN), way.step}), 0);
+        EXPECT_EQ(HostCalls(), std::vector<std::string>{Call("MQ_GetWindowHandle")})
+            << way.how << " still reached the document";
+    }
+}
+
+TEST(Command, DialogSitsOnTheHostsWindow)
+{
+    ResetDocument(kRow);
+    BindToThisHost();
+    HWND main = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 80, 400,
+                                300, nullptr, nullptr, nullptr, nullptr);
+    TheDocument().mainWindow = main;
+    RunCommand({Look(0), Click(IDCANCEL)});
+    EXPECT_EQ(g_states.size(), 1u);
+    if (!g_states.empty()) {
+        EXPECT_EQ(g_states[0].owner, main);
+    }
+    DestroyWindow(main);
+}
+
+TEST(Command, NoCurrentObjectAfterTheDialog)
+{
+    ResetDocument(kRow);
+    TheDocument().currentIndex = -1;
+    BindToThisHost();
+    EXPECT_EQ(RunCommand({Click(IDOK)}), 0);
+    EXPECT_EQ(HostCalls(), (std::vector<std::string>{Call("MQ_GetWindowHandle"),
+                                                     Call("MQDoc_GetCurrentObjectIndex")}));
+    TheDocument().currentIndex = 0;
+    TheDocument().objectExists = false;
+    EXPECT_EQ(RunCommand({Click(IDOK)}), 0);
+    EXPECT_EQ(HostCalls().size(), 3u);
+}
+
+TEST(Command, CountTooLargeForABufferReadsNothing)
+{
+    for (int32_t count : {400000000, std::numeric_limits<int32_t>::max()}) {
+        SCOPED_TRACE("count " + std::to_string(count));
+        ResetDocument(kRow);
+        TheDocument().overrideCount = true;
+        TheDocument().reportedCount = count;
+        BindToThisHost();
+        EXPECT_EQ(RunCommand({Click(IDOK)}), 0);
+        EXPECT_EQ(HostCalls(), (std::vector<std::string>{
+                                   Call("MQ_GetWindowHandle"), Call("MQDoc_GetCurrentObjectIndex"),
+                                   Call("MQDoc_GetObject", 0), Call("MQObj_GetVertexCount")}));
+    }
+}
+
+// A text typed into the X upper bound, and the float OK stores for it: seen
+// through vertices at the float just below it (selected), at it and just
+// above it (not selected).
+TEST(Command, TypedTextReachesTheWalkAsAFloat)
+{
+    const struct {
+        const char *text;
+        float value;
+    } rows[] = {
+        {"abc", 0.0f},
+        {"", 0.0f},
+        {" 2.5", 2.5f},
+        {"2,5", 2.0f},
+        {"1e1", 10.0f},
+        {"1d1", 10.0f},
+        {"1e", 1.0f},
+        {"0x10", 0.0f},
+        {"inf", 0.0f},
+        {"0.1", 0.1f},
+        {"-419429.59", -419429.59f},
+        {"1e39", Inf},
+        {"1e400", Inf},
+        {"-1e-50", -0.0f},
+        {"3.4028235e38", 3.4028235e38f},
+        {"123456789012345678901234567890", 1.2345679e29f},
+        // 40 bytes, of which an edit box hands over the first 31: 1e30, not 1e39.
+        {"1000000000000000000000000000000000000000", 1e30f},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(std::string("typed \"") + row.text + "\"");
+        const float below = nextafterf(row.value, -Inf);
+        const float above = nextafterf(row.value, Inf);
+        ResetDocument({{below, 0, 0}, {row.value, 0, 0}, {above, 0, 0}});
+        BindToThisHost();
+        EXPECT_EQ(RunCommand({Type(IDC_MAX_X_EDIT, row.text), Click(IDOK)}), 1);
+        EXPECT_EQ(TheDocument().selected, (std::vector<bool>{true, false, false}))
+            << "\"" << row.text << "\" did not reach the walk as "
+            << testing::PrintToString(row.value);
+    }
+}
+
+TEST(Command, EveryBoundIsReadFromItsOwnBox)
+{
+    // Lower bounds on X, Y, Z and upper bounds on Y, Z, X, each with its own
+    // value; a vertex just outside each one, and one inside them all.
+    ResetDocument({{0, 0, 0},
+                   {-1.0f, 0, 0},
+                   {0, -2.0f, 0},
+                   {0, 0, -3.0f},
+                   {1.5f, 0, 0},
+                   {0, 2.5f, 0},
+                   {0, 0, 3.5f}});
+    BindToThisHost();
+    EXPECT_EQ(RunCommand(
+                  {Click(IDC_MIN_X_CHECK), Type(IDC_MIN_X_EDIT, "-1"), Click(IDC_MIN_Y_CHECK),
+                   Type(IDC_MIN_Y_EDIT, "-2"), Click(IDC_MIN_Z_CHECK), Type(IDC_MIN_Z_EDIT, "-3"),
+                   Type(IDC_MAX_X_EDIT, "1.5"), Click(IDC_MAX_Y_CHECK), Type(IDC_MAX_Y_EDIT, "2.5"),
+                   Click(IDC_MAX_Z_CHECK), Type(IDC_MAX_Z_EDIT, "3.5"), Click(IDOK)}),
+              1);
+    EXPECT_EQ(HostCalls(), Plus(Opening(), {Call("MQDoc_AddSelectVertex", 0, 0)}));
+}
+
+TEST(Command, SwitchedOffBoundIsIgnoredWhateverItsText)
+{
+    ResetDocument({{4, 0, 0}, {6, 0, 0}, {-1, 0, 0}});
+    BindToThisHost();
+    // The upper X bound goes off with 5 in its box: every vertex is inside.
+    EXPECT_EQ(RunCommand({Type(IDC_MAX_X_EDIT, "5"), Click(IDC_MAX_X_CHECK), Click(IDOK)}), 1);
+    EXPECT_EQ(SelectedCount(), 3);
+}
+
+TEST(Command, EachModeEndToEnd)
+{
+    // Inside: x < 0, vertices 0, 2, 6; vertex 2 starts selected.
+    const std::vector<std::string> ask = {
+        Call("MQDoc_IsSelectVertex", 0, 0), Call("MQDoc_AddSelectVertex", 0, 0),
+        Call("MQDoc_IsSelectVertex", 0, 2), Call("MQDoc_DeleteSelectVertex", 0, 2),
+        Call("MQDoc_IsSelectVertex", 0, 6), Call("MQDoc_AddSelectVertex", 0, 6)};
+    const struct {
+        int mode;
+        std::vector<std::string> calls;
+    } rows[] = {
+        {1,
+         {Call("MQDoc_DeleteSelectVertex", 0, 0), Call("MQDoc_DeleteSelectVertex", 0, 2),
+          Call("MQDoc_DeleteSelectVertex", 0, 6)}},
+        {2, ask},
+        {-1, {}},  // no list entry chosen: nothing changes, yet the walk ran
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE("mode " + std::to_string(row.mode));
+        ResetDocument(kRow);
+        TheDocument().selected[2] = true;
+        BindToThisHost();
+        EXPECT_EQ(RunCommand({Mode(row.mode), Click(IDOK)}), 1);
+        EXPECT_EQ(HostCalls(), Plus(Opening(), row.calls));
+    }
+}
+
+TEST(Command, RandomModeDecidesEachInsideVertexOnce)
+{
+    std::vector<Point3f> points;
+    for (int i = 0; i < 2000; ++i) points.push_back({i % 2 ? 1.0f : -1.0f, 0, 0});
+    ResetDocument(points);
+    for (size_t i = 0; i < points.size(); i += 4) TheDocument().selected[i] = true;
+    const std::vector<bool> before = TheDocument().selected;
+    BindToThisHost();
+    EXPECT_EQ(RunCommand({Mode(3), Click(IDOK)}), 1);
+    const std::vector<std::string> calls = HostCalls();
+    EXPECT_EQ(calls.size(), Opening().size() + 1000);
+    int added = 0;
+    for (size_t i = Opening().size(); i < calls.size(); ++i) {
+        const int vertex = static_cast<int>(2 * (i - Opening().size()));
+        const bool add = calls[i] == Call("MQDoc_AddSelectVertex", 0, vertex);
+        EXPECT_TRUE(add || calls[i] == Call("MQDoc_DeleteSelectVertex", 0, vertex))
+            << "random call " << i << ": " << calls[i];
+        added += add;
+    }
+    EXPECT_TRUE(added > 400 && added < 600) << "uneven odds: " << added << " of 1000";
+    for (size_t i = 1; i < points.size(); i += 2)
+        EXPECT_EQ(TheDocument().selected[i], before[i]) << "outside vertex " << i << " changed";
+}

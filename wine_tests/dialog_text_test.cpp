@@ -1,0 +1,103 @@
+// The dialog's texts as the user reads them, on any system: every control's
+// text and the operation list, read back as Unicode from the dialog that the
+// real command opens. A dialog created or filled through the ANSI calls shows
+// each Japanese character as "?" wherever the ANSI code page is not 932, so
+// CTest runs this suite under code page 1252 as well (wine_DialogText_cp1252).
+#include <windows.h>
+
+#include <stdlib.h>
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "dialog/resource_ids.h"
+#include "wine_tests/command_run.h"
+#include "wine_tests/plugin_load.h"
+#include "selection/range_selection.h"
+
+namespace {
+
+std::string Utf8(const std::wstring &s)
+{
+    char out[256] = "";
+    WideCharToMultiByte(CP_UTF8, 0, s.c_str(), -1, out, sizeof out, nullptr, nullptr);
+    return out;
+}
+
+// The code page the CTest entry means this run to have (CUBRIK_EXPECT_ACP),
+// so that an entry whose locale did not take effect fails instead of
+// passing on the Japanese code page; 0 when the run names none.
+UINT IntendedCodePage()
+{
+    char value[16] = "";
+    if (!GetEnvironmentVariableA("CUBRIK_EXPECT_ACP", value, sizeof value)) return 0;
+    return static_cast<UINT>(strtoul(value, nullptr, 10));
+}
+
+std::vector<DialogState> Watch(std::vector<DriverStep> steps)
+{
+    ResetDocument({{0, 0, 0}});
+    BindToThisHost();
+    steps.push_back(Click(IDCANCEL));
+    EXPECT_EQ(RunCommand(steps), 0);
+    return g_states;
+}
+
+// A control's text, by its place in the template (from 1), as the dialog
+// shows it: the template's texts, the closed list's chosen entry, and a
+// number the procedure wrote.
+struct ShownText {
+    int position;
+    const wchar_t *text;
+    const char *fault;  // what a wrong text here would mean
+};
+
+const ShownText FRESH_TEXTS[] = {
+    {26, L"範囲", "the template's Japanese texts went through the ANSI code page"},
+    {25, L"の頂点を", "the template's Japanese texts went through the ANSI code page"},
+    {24, L"キャンセル", "the template's Japanese texts went through the ANSI code page"},
+    {22, L"選択する", "the list's first entry was added through the ANSI code page"},
+    {6, L"0.00", "the numbers written into the edit boxes lost their ASCII"},
+};
+
+// Each entry of the operation list against the string the plug-in holds.
+const UINT ENTRY_STRINGS[] = {IDS_MODE_SELECT, IDS_MODE_DESELECT, IDS_MODE_INVERT, IDS_MODE_RANDOM};
+
+}  // namespace
+
+TEST(DialogText, ShowsTheJapaneseTextsOnAnyCodePage)
+{
+    printf("  ANSI code page %u\n", GetACP());
+    if (const UINT intended = IntendedCodePage()) {
+        ASSERT_EQ(GetACP(), intended) << "the run's locale did not give the intended code page";
+    }
+    const std::vector<DialogState> seen = Watch({Look(0), Mode(Random), Look(1)});
+    ASSERT_EQ(seen.size(), 2u);
+    const DialogState &fresh = seen[0];
+
+    for (const ShownText &row : FRESH_TEXTS) {
+        const size_t i = static_cast<size_t>(row.position - 1);
+        ASSERT_LT(i, fresh.childTexts.size()) << "no control " << row.position;
+        EXPECT_EQ(fresh.childTexts[i], std::wstring(row.text))
+            << "control " << row.position << " shows \"" << Utf8(fresh.childTexts[i])
+            << "\", not \"" << Utf8(row.text) << "\": " << row.fault;
+    }
+
+    ASSERT_EQ(fresh.modeEntries.size(), 4u);
+    for (size_t i = 0; i < 4; ++i) {
+        wchar_t held[128] = L"";
+        LoadStringW(Plugin().module, ENTRY_STRINGS[i], held, 128);
+        EXPECT_NE(held[0], L'\0') << "string " << ENTRY_STRINGS[i] << " is missing";
+        EXPECT_EQ(fresh.modeEntries[i], std::wstring(held))
+            << "list entry " << i << " shows \"" << Utf8(fresh.modeEntries[i])
+            << "\", the plug-in holds \"" << Utf8(held) << "\"";
+    }
+
+    // The closed list shows the entry chosen last, as the user reads it.
+    const size_t list = 22 - 1;
+    ASSERT_LT(list, seen[1].childTexts.size());
+    EXPECT_EQ(seen[1].childTexts[list], std::wstring(L"ランダムに選択"))
+        << "after choosing the last entry, the list's field shows \""
+        << Utf8(seen[1].childTexts[list]) << "\"";
+}
