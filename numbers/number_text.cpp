@@ -4,7 +4,6 @@
 
 #include <fast_float/fast_float.h>
 #include <stdint.h>
-#include <stdlib.h>
 #include <string.h>
 
 namespace {
@@ -16,6 +15,24 @@ bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 bool IsExponentMarker(char c) { return c == 'e' || c == 'E' || c == 'd' || c == 'D'; }
 
+// Significant digits of a 'd'-marked number that are written out for
+// fast_float; the rest count only as "some of them are not zero". No double,
+// nor any midpoint between two neighbouring doubles, has more than 767
+// significant digits, so the digits kept and one sticky 1 after them round
+// exactly as the whole number does.
+enum { KEPT_DIGITS = 780 };
+
+// The exponent's value, cut at a billion: far past where a double turns to
+// zero or infinity, and far from where adding the point's shift overflows.
+int64_t ExponentValue(const char *p, const char *last)
+{
+    const bool negative = *p == '-';
+    if (*p == '+' || *p == '-') ++p;
+    int64_t value = 0;
+    for (; p < last && value < 1000000000; ++p) value = value * 10 + (*p - '0');
+    return negative ? -value : value;
+}
+
 // The double nearest to the unsigned number in [first, last), which the
 // caller has checked against the syntax; a 'd' or 'D' marker sits at marker
 // (null when the exponent, if any, is marked with 'e' or 'E').
@@ -26,16 +43,47 @@ double Convert(const char *first, const char *last, const char *marker)
         fast_float::from_chars(first, last, value);
         return value;
     }
-    // fast_float knows only 'e' and 'E', so the 'd' marker is read from a
-    // copy. An edit box's text always fits the buffer on the stack.
-    char local[128];
-    const size_t length = static_cast<size_t>(last - first);
-    char *copy = length <= sizeof local ? local : static_cast<char *>(malloc(length));
-    if (!copy) return 0.0;  // out of memory on a text of kilobytes: unread
-    memcpy(copy, first, length);
-    copy[marker - first] = 'e';
-    fast_float::from_chars(copy, copy + length, value);
-    if (copy != local) free(copy);
+    // fast_float knows only 'e' and 'E', so the number is written again on
+    // the stack, whatever its length, as 0.<significant digits>e<exponent>.
+    char text[KEPT_DIGITS + 32] = {'0', '.'};
+    size_t length = 2, kept = 0;
+    int64_t shift = 0;  // where the point goes, from before the first significant digit
+    bool afterPoint = false, significant = false, sticky = false;
+    for (const char *p = first; p < marker; ++p) {
+        if (*p == '.') {
+            afterPoint = true;
+            continue;
+        }
+        significant = significant || *p != '0';
+        if (!significant) {
+            if (afterPoint) --shift;  // a zero between the point and the first digit
+            continue;
+        }
+        if (!afterPoint) ++shift;
+        if (kept < KEPT_DIGITS) {
+            text[length++] = *p;
+            ++kept;
+        } else {
+            sticky = sticky || *p != '0';
+        }
+    }
+    if (!significant) return 0.0;
+    if (sticky) text[length++] = '1';
+
+    int64_t exponent = shift + ExponentValue(marker + 1, last);
+    text[length++] = 'e';
+    if (exponent < 0) {
+        text[length++] = '-';
+        exponent = -exponent;
+    }
+    char digits[20];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + exponent % 10);
+        exponent /= 10;
+    } while (exponent);
+    while (count > 0) text[length++] = digits[--count];
+    fast_float::from_chars(text, text + length, value);
     return value;
 }
 

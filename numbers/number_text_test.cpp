@@ -125,8 +125,8 @@ TEST(ScanNumber, DigitsFarBeyondThoseKeptStillDecideTies)
         EXPECT_EQ(Bits(ScanNumber(c.text.c_str())), Bits(c.value)) << c.text.size();
 }
 
-// A 'd' or 'D' marker is read from a copy: on the stack for an edit box's
-// text, on the heap for longer ones. Either way it reads as 'e' does.
+// A 'd' or 'D' marker is read from a copy on the stack, whatever the length
+// of the text: it reads as 'e' does.
 TEST(ScanNumber, DExponentReadsLikeEAtAnyLength)
 {
     for (size_t zeros = 0; zeros < 300; ++zeros) {
@@ -190,15 +190,19 @@ TEST(ScanNumber, AgreesWithTheCLibraryAroundHalfwayPoints)
         char *last = e - 1;
         while (*last == '0') --last;
         if (*last == '.') continue;  // a one-digit midpoint: nothing to vary
-        const std::string exponent(e), digits(text, last + 1);
-        const std::string variants[] = {digits + exponent, digits + "1" + exponent,
-                                        digits + "0000000001" + exponent};
-        for (const std::string &v : variants)
-            ASSERT_EQ(Bits(ScanNumber(v.c_str())), Bits(std::strtod(v.c_str(), nullptr))) << v;
+        const std::string exponent(e + 1), digits(text, last + 1);
         *last -= 1;  // just below the midpoint (its last digit is 5)
-        const std::string below = std::string(text, last + 1) + "9999" + exponent;
-        ASSERT_EQ(Bits(ScanNumber(below.c_str())), Bits(std::strtod(below.c_str(), nullptr)))
-            << below;
+        const std::string below = std::string(text, last + 1) + "9999";
+        // The midpoint, just above it (near and, past the digits a 'd'
+        // marker's copy keeps, far) and just below it; each with 'e' and 'd'.
+        const std::string variants[] = {digits, digits + "1", digits + "0000000001",
+                                        digits + std::string(100, '0') + "1", below};
+        for (const std::string &v : variants) {
+            const std::string withE = v + "e" + exponent, withD = v + "d" + exponent;
+            const double expected = std::strtod(withE.c_str(), nullptr);
+            ASSERT_EQ(Bits(ScanNumber(withE.c_str())), Bits(expected)) << withE;
+            ASSERT_EQ(Bits(ScanNumber(withD.c_str())), Bits(expected)) << withD;
+        }
     }
 }
 

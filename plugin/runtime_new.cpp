@@ -1,5 +1,5 @@
-// The walk's point buffer goes through the nothrow array forms of new and
-// delete. Defining them here over the C
+// The plug-in's one allocation, the walk's point buffer, goes through the
+// nothrow array forms of new and delete. Defining them here over the C
 // runtime's heap keeps the C++ runtime's exception machinery out of the DLL.
 #include <stdlib.h>
 
