@@ -20,7 +20,6 @@ struct DriverRun {
     DWORD thread = 0;
     int depth = 0;  // how many runs of this thread were armed before it
     std::vector<DriverStep> steps;
-    DialogInspector inspector = nullptr;
     size_t next = 0;
     UINT tickMs = 20;
     HHOOK hook = nullptr;
@@ -160,12 +159,6 @@ static void RunStep(DriverRun &run, const DriverStep &step)
     case DriverAction::SpinDown:
         ClickSpin(control, step.action == DriverAction::SpinUp);
         break;
-    case DriverAction::SpinNotice:
-        // What a spin does for a step: set its position, then tell its parent.
-        SendMessageA(control, UDM_SETPOS32, 0, step.value);
-        SendMessageA(dialog, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0),
-                     reinterpret_cast<LPARAM>(control));
-        break;
     case DriverAction::Type:
         TypeInto(control, step.text);
         break;
@@ -187,9 +180,6 @@ static void RunStep(DriverRun &run, const DriverStep &step)
         break;
     case DriverAction::CloseBox:
         SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-        break;
-    case DriverAction::Inspect:
-        if (run.inspector) run.inspector(dialog, step.value);
         break;
     case DriverAction::Call:
         if (step.call) step.call(dialog);
@@ -239,7 +229,7 @@ static void CALLBACK OnTick(HWND, UINT, UINT_PTR timer, DWORD)
     }
 }
 
-void ArmDialogDriver(const std::vector<DriverStep> &steps, DialogInspector inspector, UINT tickMs)
+void ArmDialogDriver(const std::vector<DriverStep> &steps, UINT tickMs)
 {
     DriverRun *run = nullptr;
     {
@@ -263,7 +253,6 @@ void ArmDialogDriver(const std::vector<DriverStep> &steps, DialogInspector inspe
         run->depth = depth;
     }
     run->steps = steps;
-    run->inspector = inspector;
     run->tickMs = tickMs;
     run->hook = SetWindowsHookExA(WH_CBT, OnCbt, nullptr, GetCurrentThreadId());
 }

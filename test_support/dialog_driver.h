@@ -13,14 +13,12 @@
 enum class DriverAction {
     SpinUp,      // a mouse click on the up arrow of spin `id`
     SpinDown,    // a mouse click on the down arrow of spin `id`
-    SpinNotice,  // spin `id` moved to `value` and its notice sent, as the spin does
     Type,        // select all of edit `id` and type `text` key by key
     SetText,     // SetDlgItemTextA(id, text)
     Click,       // a click on button or checkbox `id` (BM_CLICK)
     ChooseMode,  // choose entry `value` of the operation list, as the user would
     Key,         // key `value` (a virtual-key code) pressed and released on the focus
     CloseBox,    // the close box in the title bar
-    Inspect,     // calls the inspector with `value` as its tag
     Snapshot,    // saves the dialog as a 24-bit BMP at `text`
     Pause,       // waits `value` milliseconds before the next step
     Call,        // calls `call` with the dialog (it may run the command again)
@@ -35,15 +33,12 @@ struct DriverStep {
     std::string source;  // where the step came from, for messages: script step 3 "up 1012"
 };
 
-typedef void (*DialogInspector)(HWND dialog, int tag);
-
 // Arms the driver for the next dialog that opens on this thread. Steps run
 // every `tickMs`; when the script ends with the dialog still open the driver
 // cancels it after a grace period, so a wrong script never hangs a run.
 // Runs nest (a Call step may arm another for a dialog it opens) and each
 // thread has its own.
-void ArmDialogDriver(const std::vector<DriverStep> &steps, DialogInspector inspector = nullptr,
-                     UINT tickMs = 20);
+void ArmDialogDriver(const std::vector<DriverStep> &steps, UINT tickMs = 20);
 // Unhooks this thread's innermost run; safe to call when nothing is armed.
 void DisarmDialogDriver();
 // The dialog this thread's innermost run saw (or, once disarmed, the last

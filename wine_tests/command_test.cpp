@@ -33,7 +33,7 @@ TEST(Command, OtherIndexDoesNothing)
 {
     ResetDocument(kRow);
     BindToThisHost();
-    ArmDialogDriver({Click(IDCANCEL)}, nullptr, 10);
+    ArmDialogDriver({Click(IDCANCEL)}, 10);
     EXPECT_EQ(Plugin().modifyObject(1, TheDocumentHandle()), 0);
     EXPECT_EQ(Plugin().modifyObject(-1, TheDocumentHandle()), 0);
     EXPECT_EQ(DrivenDialog(), nullptr) << "a dialog opened for a command that does not exist";
@@ -84,11 +84,10 @@ TEST(Command, DialogSitsOnTheHostsWindow)
     HWND main = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 80, 400,
                                 300, nullptr, nullptr, nullptr, nullptr);
     TheDocument().mainWindow = main;
-    RunCommand({Look(0), Click(IDCANCEL)});
-    EXPECT_EQ(g_states.size(), 1u);
-    if (!g_states.empty()) {
-        EXPECT_EQ(g_states[0].owner, main);
-    }
+    HWND owner = nullptr;
+    RunCommand(
+        {Do([&owner](HWND dialog) { owner = GetWindow(dialog, GW_OWNER); }), Click(IDCANCEL)});
+    EXPECT_EQ(owner, main);
     DestroyWindow(main);
 }
 

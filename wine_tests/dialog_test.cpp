@@ -1,32 +1,24 @@
-// The range dialog as the user meets it, driven through the real DLL: the
-// starting state, spin clicks, typed values, and switching bounds on and off.
+// The range dialog as the user meets it, created from the real DLL's template
+// and driven synchronously: the starting state, spin clicks, typed values,
+// switching bounds on and off, and the record OK fills.
 #include <windows.h>
 
-#include <commctrl.h>
+#include <stdio.h>
 
 #include <gtest/gtest.h>
 
 #include "dialog/resource_ids.h"
-#include "wine_tests/command_run.h"
+#include "test_support/range_dialog_modeless.h"
+#include "wine_tests/dialog_controls.h"
 
 enum { ZERO = 4194296, TOP = 8388592 };
 static const int X_MIN = 0, X_MAX = 3;  // rows of DialogState
 
-// Runs the steps, then cancels; returns the states seen at the Look steps.
-static std::vector<DialogState> Watch(std::vector<DriverStep> steps)
-{
-    ResetDocument({{0, 0, 0}});
-    BindToThisHost();
-    steps.push_back(Click(IDCANCEL));
-    EXPECT_EQ(RunCommand(steps), 0);
-    return g_states;
-}
-
 TEST(Dialog, FreshState)
 {
-    const std::vector<DialogState> seen = Watch({Look(0)});
-    ASSERT_EQ(seen.size(), 1u);
-    const DialogState &s = seen[0];
+    OpenDialog dialog;
+    ASSERT_NE(dialog.window, nullptr);
+    const DialogState s = ReadDialog(dialog.window);
     for (int i = 0; i < 6; ++i) {
         SCOPED_TRACE("bound row " + std::to_string(i));
         const bool xMax = i == X_MAX;
@@ -46,26 +38,23 @@ TEST(Dialog, FreshState)
     EXPECT_EQ(s.focusId, IDC_MIN_X_CHECK);
 }
 
-// One row per step: the step, then the X upper bound's text and spin position.
+// One row per step: the step, then the bound's text and spin position.
 struct Expect {
-    DriverStep step;
+    UserStep step;
     const char *text;
     int position;
 };
 
 static void Walk(const char *name, const std::vector<Expect> &rows, int row = X_MAX)
 {
-    std::vector<DriverStep> steps;
+    OpenDialog dialog;
+    ASSERT_NE(dialog.window, nullptr);
     for (size_t i = 0; i < rows.size(); ++i) {
-        steps.push_back(rows[i].step);
-        steps.push_back(Look(static_cast<int>(i)));
-    }
-    const std::vector<DialogState> seen = Watch(steps);
-    EXPECT_EQ(seen.size(), rows.size());
-    for (size_t i = 0; i < seen.size() && i < rows.size(); ++i) {
-        EXPECT_TRUE(seen[i].text[row] == rows[i].text && seen[i].position[row] == rows[i].position)
-            << name << ", step " << i << ": shows \"" << seen[i].text[row] << "\" at "
-            << seen[i].position[row] << ", expected \"" << rows[i].text << "\" at "
+        rows[i].step(dialog.window);
+        const DialogState seen = ReadDialog(dialog.window);
+        EXPECT_TRUE(seen.text[row] == rows[i].text && seen.position[row] == rows[i].position)
+            << name << ", step " << i << ": shows \"" << seen.text[row] << "\" at "
+            << seen.position[row] << ", expected \"" << rows[i].text << "\" at "
             << rows[i].position;
     }
 }
@@ -73,60 +62,61 @@ static void Walk(const char *name, const std::vector<Expect> &rows, int row = X_
 TEST(Dialog, SpinClicksStepByATenth)
 {
     Walk("clicks from 0.00", {
-                                 {Up(IDC_MAX_X_SPIN), "0.10", ZERO + 1},
-                                 {Down(IDC_MAX_X_SPIN), "0.00", ZERO},
-                                 {Down(IDC_MAX_X_SPIN), "-0.10", ZERO - 1},
+                                 {UpArrow(IDC_MAX_X_SPIN), "0.10", ZERO + 1},
+                                 {DownArrow(IDC_MAX_X_SPIN), "0.00", ZERO},
+                                 {DownArrow(IDC_MAX_X_SPIN), "-0.10", ZERO - 1},
                              });
 }
 
 TEST(Dialog, TypedValuesMoveTheSpinToTheGridPointBelow)
 {
     Walk("typing", {
-                       {Type(IDC_MAX_X_EDIT, "0.35"), "0.35", ZERO + 3},
-                       {Up(IDC_MAX_X_SPIN), "0.40", ZERO + 4},
-                       {Type(IDC_MAX_X_EDIT, "0.35"), "0.35", ZERO + 3},
-                       {Down(IDC_MAX_X_SPIN), "0.20", ZERO + 2},
-                       {Type(IDC_MAX_X_EDIT, "-0.35"), "-0.35", ZERO - 4},
-                       {Up(IDC_MAX_X_SPIN), "-0.30", ZERO - 3},
-                       {Type(IDC_MAX_X_EDIT, "-0.35"), "-0.35", ZERO - 4},
-                       {Down(IDC_MAX_X_SPIN), "-0.50", ZERO - 5},
-                       {Type(IDC_MAX_X_EDIT, "0.05"), "0.05", ZERO},
-                       {Type(IDC_MAX_X_EDIT, "-0.05"), "-0.05", ZERO - 1},
-                       {Type(IDC_MAX_X_EDIT, "abc"), "abc", ZERO},
+                       {TypeKeys(IDC_MAX_X_EDIT, "0.35"), "0.35", ZERO + 3},
+                       {UpArrow(IDC_MAX_X_SPIN), "0.40", ZERO + 4},
+                       {TypeKeys(IDC_MAX_X_EDIT, "0.35"), "0.35", ZERO + 3},
+                       {DownArrow(IDC_MAX_X_SPIN), "0.20", ZERO + 2},
+                       {TypeKeys(IDC_MAX_X_EDIT, "-0.35"), "-0.35", ZERO - 4},
+                       {UpArrow(IDC_MAX_X_SPIN), "-0.30", ZERO - 3},
+                       {TypeKeys(IDC_MAX_X_EDIT, "-0.35"), "-0.35", ZERO - 4},
+                       {DownArrow(IDC_MAX_X_SPIN), "-0.50", ZERO - 5},
+                       {TypeKeys(IDC_MAX_X_EDIT, "0.05"), "0.05", ZERO},
+                       {TypeKeys(IDC_MAX_X_EDIT, "-0.05"), "-0.05", ZERO - 1},
+                       {TypeKeys(IDC_MAX_X_EDIT, "abc"), "abc", ZERO},
                    });
 }
 
 TEST(Dialog, EndsOfTheSpinRange)
 {
     Walk("range ends", {
-                           {Type(IDC_MAX_X_EDIT, "-419429.6"), "-419429.6", 0},
-                           {Down(IDC_MAX_X_SPIN), "-419429.59", 0},
-                           {Up(IDC_MAX_X_SPIN), "-419429.50", 1},
-                           {Type(IDC_MAX_X_EDIT, "419429.6"), "419429.6", TOP},
-                           {Up(IDC_MAX_X_SPIN), "419429.59", TOP},
-                           {Down(IDC_MAX_X_SPIN), "419429.50", TOP - 1},
-                           {Type(IDC_MAX_X_EDIT, "1e9"), "1e9", TOP},
-                           {Type(IDC_MAX_X_EDIT, "-1e9"), "-1e9", 0},
-                           {Type(IDC_MAX_X_EDIT, "1e400"), "1e400", TOP},
-                           {Type(IDC_MAX_X_EDIT, "-1d300"), "-1d300", 0},
+                           {TypeKeys(IDC_MAX_X_EDIT, "-419429.6"), "-419429.6", 0},
+                           {DownArrow(IDC_MAX_X_SPIN), "-419429.59", 0},
+                           {UpArrow(IDC_MAX_X_SPIN), "-419429.50", 1},
+                           {TypeKeys(IDC_MAX_X_EDIT, "419429.6"), "419429.6", TOP},
+                           {UpArrow(IDC_MAX_X_SPIN), "419429.59", TOP},
+                           {DownArrow(IDC_MAX_X_SPIN), "419429.50", TOP - 1},
+                           {TypeKeys(IDC_MAX_X_EDIT, "1e9"), "1e9", TOP},
+                           {TypeKeys(IDC_MAX_X_EDIT, "-1e9"), "-1e9", 0},
+                           {TypeKeys(IDC_MAX_X_EDIT, "1e400"), "1e400", TOP},
+                           {TypeKeys(IDC_MAX_X_EDIT, "-1d300"), "-1d300", 0},
                        });
 }
 
 TEST(Dialog, CheckboxSwitchesOnlyItsEditBox)
 {
-    const std::vector<DialogState> seen = Watch({
-        Click(IDC_MAX_X_CHECK), Look(0),  // off
-        Click(IDC_MIN_X_CHECK), Look(1),  // lower X on
-        Click(IDC_MAX_X_CHECK), Look(2),  // on again
-    });
-    ASSERT_EQ(seen.size(), 3u);
-    EXPECT_TRUE(!seen[0].checked[X_MAX] && !seen[0].editEnabled[X_MAX] &&
-                seen[0].spinEnabled[X_MAX]);
-    EXPECT_EQ(seen[0].text[X_MAX], std::string("0.00"));
-    EXPECT_TRUE(seen[1].checked[X_MIN] && seen[1].editEnabled[X_MIN]);
-    EXPECT_FALSE(seen[1].editEnabled[X_MAX]);
-    EXPECT_TRUE(seen[2].checked[X_MAX] && seen[2].editEnabled[X_MAX]);
-    for (int i : {1, 2, 4, 5}) EXPECT_FALSE(seen[2].editEnabled[i]) << "bound row " << i;
+    OpenDialog dialog;
+    ASSERT_NE(dialog.window, nullptr);
+    Press(IDC_MAX_X_CHECK)(dialog.window);  // off
+    const DialogState off = ReadDialog(dialog.window);
+    EXPECT_TRUE(!off.checked[X_MAX] && !off.editEnabled[X_MAX] && off.spinEnabled[X_MAX]);
+    EXPECT_EQ(off.text[X_MAX], std::string("0.00"));
+    Press(IDC_MIN_X_CHECK)(dialog.window);  // lower X on
+    const DialogState lowerOn = ReadDialog(dialog.window);
+    EXPECT_TRUE(lowerOn.checked[X_MIN] && lowerOn.editEnabled[X_MIN]);
+    EXPECT_FALSE(lowerOn.editEnabled[X_MAX]);
+    Press(IDC_MAX_X_CHECK)(dialog.window);  // on again
+    const DialogState again = ReadDialog(dialog.window);
+    EXPECT_TRUE(again.checked[X_MAX] && again.editEnabled[X_MAX]);
+    for (int i : {1, 2, 4, 5}) EXPECT_FALSE(again.editEnabled[i]) << "bound row " << i;
 }
 
 TEST(Dialog, SpinOfASwitchedOffBoundStillWritesItsText)
@@ -136,24 +126,74 @@ TEST(Dialog, SpinOfASwitchedOffBoundStillWritesItsText)
     // still written into the disabled edit box.
     Walk("switched-off bound",
          {
-             {Up(IDC_MIN_X_SPIN), "0.00", ZERO},
-             {SpinNotice(IDC_MIN_X_SPIN, ZERO + 2), "0.20", ZERO + 2},
-             {SpinNotice(IDC_MIN_X_SPIN, 0), "-419429.59", 0},
+             {UpArrow(IDC_MIN_X_SPIN), "0.00", ZERO},
+             {SpinReports(IDC_MIN_X_SPIN, ZERO + 2), "0.20", ZERO + 2},
+             {SpinReports(IDC_MIN_X_SPIN, 0), "-419429.59", 0},
          },
          X_MIN);
-    Walk("switched off after a step", {
-                                          {Up(IDC_MAX_X_SPIN), "0.10", ZERO + 1},
-                                          {Click(IDC_MAX_X_CHECK), "0.10", ZERO + 1},
-                                          {SpinNotice(IDC_MAX_X_SPIN, ZERO - 3), "-0.30", ZERO - 3},
-                                      });
+    Walk("switched off after a step",
+         {
+             {UpArrow(IDC_MAX_X_SPIN), "0.10", ZERO + 1},
+             {Press(IDC_MAX_X_CHECK), "0.10", ZERO + 1},
+             {SpinReports(IDC_MAX_X_SPIN, ZERO - 3), "-0.30", ZERO - 3},
+         });
 }
 
 TEST(Dialog, RowsAreIndependent)
 {
-    const std::vector<DialogState> seen =
-        Watch({Click(IDC_MAX_Y_CHECK), Click(IDC_MIN_Z_CHECK), Up(IDC_MAX_Y_SPIN),
-               Up(IDC_MAX_Y_SPIN), Down(IDC_MIN_Z_SPIN), Look(0)});
-    ASSERT_EQ(seen.size(), 1u);
+    OpenDialog dialog;
+    ASSERT_NE(dialog.window, nullptr);
+    for (const UserStep &step :
+         {Press(IDC_MAX_Y_CHECK), Press(IDC_MIN_Z_CHECK), UpArrow(IDC_MAX_Y_SPIN),
+          UpArrow(IDC_MAX_Y_SPIN), DownArrow(IDC_MIN_Z_SPIN)})
+        step(dialog.window);
+    const DialogState seen = ReadDialog(dialog.window);
     const char *texts[6] = {"0.00", "0.00", "-0.10", "0.00", "0.20", "0.00"};
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(seen[0].text[i], texts[i]) << "bound row " << i;
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(seen.text[i], texts[i]) << "bound row " << i;
+}
+
+// The record as one line, every field, floats exact.
+static std::string Show(const RangeParam &p)
+{
+    char line[256];
+    snprintf(line, sizeof line, "x %d %.9g %d %.9g, y %d %.9g %d %.9g, z %d %.9g %d %.9g, mode %d",
+             p.x.useMin, p.x.min, p.x.useMax, p.x.max, p.y.useMin, p.y.min, p.y.useMax, p.y.max,
+             p.z.useMin, p.z.min, p.z.useMax, p.z.max, static_cast<int>(p.mode));
+    return line;
+}
+
+TEST(Dialog, OkFillsTheRecordFromWhatTheControlsShow)
+{
+    // Each row: the user's steps before OK, and the record OK must fill
+    // (from the starting record: only x < 0 on, every value 0, Select).
+    const struct {
+        const char *fault;
+        std::vector<UserStep> steps;
+        void (*expect)(RangeParam &);
+    } rows[] = {
+        {"the starting state is not what OK reads", {}, [](RangeParam &) {}},
+        {"a bound is read from another row's box or switch",
+         {Press(IDC_MIN_Y_CHECK), TypeKeys(IDC_MIN_Y_EDIT, "-0.25"), TypeKeys(IDC_MAX_Z_EDIT, "7")},
+         [](RangeParam &p) { p.y.useMin = true, p.y.min = -0.25f, p.z.max = 7.0f; }},
+        {"a spin step is not what OK reads",
+         {UpArrow(IDC_MAX_X_SPIN), UpArrow(IDC_MAX_X_SPIN), Press(IDC_MAX_X_CHECK)},
+         [](RangeParam &p) { p.x.useMax = false, p.x.max = 0.2f; }},
+        {"the chosen operation is not what OK reads",
+         {Choose(Invert)},
+         [](RangeParam &p) { p.mode = Invert; }},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.fault);
+        OpenDialog dialog;
+        ASSERT_NE(dialog.window, nullptr);
+        RangeParam got;
+        EXPECT_FALSE(ConfirmedChoice(dialog.window, got)) << "confirmed before OK";
+        for (const UserStep &step : row.steps) step(dialog.window);
+        Press(IDOK)(dialog.window);
+        RangeParam expected = {
+            {0, 0, false, true}, {0, 0, false, false}, {0, 0, false, false}, Select};
+        row.expect(expected);
+        ASSERT_TRUE(ConfirmedChoice(dialog.window, got));
+        EXPECT_EQ(Show(got), Show(expected));
+    }
 }

@@ -1,6 +1,6 @@
 // The dialog's texts as the user reads them, on any system: every control's
-// text and the operation list, read back as Unicode from the dialog that the
-// real command opens. A dialog created or filled through the ANSI calls shows
+// text and the operation list, read back as Unicode from the dialog made of
+// the real DLL's template and strings. A dialog created or filled through the ANSI calls shows
 // each Japanese character as "?" wherever the ANSI code page is not 932, so
 // CTest runs this suite under code page 1252 as well (wine_DialogText_cp1252).
 #include <windows.h>
@@ -12,9 +12,9 @@
 #include <gtest/gtest.h>
 
 #include "dialog/resource_ids.h"
-#include "wine_tests/command_run.h"
-#include "wine_tests/plugin_load.h"
 #include "selection/range_selection.h"
+#include "wine_tests/dialog_controls.h"
+#include "wine_tests/plugin_load.h"
 
 namespace {
 
@@ -33,15 +33,6 @@ UINT IntendedCodePage()
     char value[16] = "";
     if (!GetEnvironmentVariableA("CUBRIK_EXPECT_ACP", value, sizeof value)) return 0;
     return static_cast<UINT>(strtoul(value, nullptr, 10));
-}
-
-std::vector<DialogState> Watch(std::vector<DriverStep> steps)
-{
-    ResetDocument({{0, 0, 0}});
-    BindToThisHost();
-    steps.push_back(Click(IDCANCEL));
-    EXPECT_EQ(RunCommand(steps), 0);
-    return g_states;
 }
 
 // A control's text, by its place in the template (from 1), as the dialog
@@ -72,9 +63,9 @@ TEST(DialogText, ShowsTheJapaneseTextsOnAnyCodePage)
     if (const UINT intended = IntendedCodePage()) {
         ASSERT_EQ(GetACP(), intended) << "the run's locale did not give the intended code page";
     }
-    const std::vector<DialogState> seen = Watch({Look(0), Mode(Random), Look(1)});
-    ASSERT_EQ(seen.size(), 2u);
-    const DialogState &fresh = seen[0];
+    OpenDialog dialog;
+    ASSERT_NE(dialog.window, nullptr);
+    const DialogState fresh = ReadDialog(dialog.window);
 
     for (const ShownText &row : FRESH_TEXTS) {
         const size_t i = static_cast<size_t>(row.position - 1);
@@ -95,9 +86,11 @@ TEST(DialogText, ShowsTheJapaneseTextsOnAnyCodePage)
     }
 
     // The closed list shows the entry chosen last, as the user reads it.
+    Choose(Random)(dialog.window);
+    const DialogState chosen = ReadDialog(dialog.window);
     const size_t list = 22 - 1;
-    ASSERT_LT(list, seen[1].childTexts.size());
-    EXPECT_EQ(seen[1].childTexts[list], std::wstring(L"ランダムに選択"))
+    ASSERT_LT(list, chosen.childTexts.size());
+    EXPECT_EQ(chosen.childTexts[list], std::wstring(L"ランダムに選択"))
         << "after choosing the last entry, the list's field shows \""
-        << Utf8(seen[1].childTexts[list]) << "\"";
+        << Utf8(chosen.childTexts[list]) << "\"";
 }

@@ -11,9 +11,9 @@
 #include <gtest/gtest.h>
 
 #include "dialog/resource_ids.h"
+#include "selection/range_selection.h"
 #include "wine_tests/command_run.h"
 #include "wine_tests/plugin_load.h"
-#include "selection/range_selection.h"
 
 namespace {
 
@@ -30,14 +30,6 @@ std::vector<DriverStep> Then(std::vector<DriverStep> steps, const std::vector<Dr
 {
     steps.insert(steps.end(), more.begin(), more.end());
     return steps;
-}
-
-DriverStep Do(std::function<void(HWND)> call)
-{
-    DriverStep step;
-    step.action = DriverAction::Call;
-    step.call = std::move(call);
-    return step;
 }
 
 std::vector<std::string> Walk(const std::vector<std::string> &selection)
@@ -97,7 +89,7 @@ DWORD WINAPI RunOnItsThread(void *param)
 {
     ThreadRun &run = *static_cast<ThreadRun *>(param);
     if (run.startAfter) run.startAfter->Await();
-    ArmDialogDriver(run.steps, nullptr, 10);
+    ArmDialogDriver(run.steps, 10);
     run.result = Plugin().modifyObject(0, TheDocumentHandle());
     run.timedOut = DriverTimedOut();
     DisarmDialogDriver();
@@ -150,7 +142,7 @@ TEST(CommandReentry, EachOpenDialogAppliesItsOwnChoice)
         BindToThisHost();
         int innerResult = -1;
         const DriverStep runAgain = Do([&](HWND) {
-            ArmDialogDriver(Then(kInnerChoice, {c.innerEnd}), nullptr, 10);
+            ArmDialogDriver(Then(kInnerChoice, {c.innerEnd}), 10);
             innerResult = Plugin().modifyObject(0, TheDocumentHandle());
             EXPECT_FALSE(DriverTimedOut()) << "the inner script left its dialog open";
             DisarmDialogDriver();

@@ -18,7 +18,8 @@
 
 #include <gtest/gtest.h>
 
-#include "wine_tests/plugin_load.h"
+#include "dialog/resource_ids.h"
+#include "wine_tests/dialog_controls.h"
 
 namespace {
 
@@ -94,8 +95,6 @@ int IntendedDpi()
     return atoi(value);
 }
 
-INT_PTR CALLBACK PassiveProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
-
 HWND ChildAt(HWND dialog, int position)
 {
     HWND child = GetWindow(dialog, GW_CHILD);
@@ -151,11 +150,9 @@ std::string Utf8(const std::wstring &s)
 
 TEST(Resources, TextsFitTheirControls)
 {
-    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_UPDOWN_CLASS};
-    InitCommonControlsEx(&icc);
-    HWND dialog =
-        CreateDialogParamW(Plugin().module, MAKEINTRESOURCEW(101), nullptr, PassiveProc, 0);
-    ASSERT_NE(dialog, nullptr) << "dialog 101 cannot be created (error " << GetLastError() << ")";
+    OpenDialog open;
+    ASSERT_NE(open.window, nullptr);
+    HWND dialog = open.window;
 
     // The measurements mean something only in the fonts a Japanese Windows
     // draws with, which the Wine prefix provides (scripts/wine-run.sh):
@@ -184,12 +181,14 @@ TEST(Resources, TextsFitTheirControls)
         EXPECT_NE(control, nullptr) << at << ": no such control";
         if (!control) continue;
 
-        // The row states the text the dialog really shows.
+        // The row states the text the dialog really shows: the control's own,
+        // or the list's entry as the dialog filled it.
         wchar_t shown[128] = L"";
-        if (row.stringId)
-            LoadStringW(Plugin().module, row.stringId, shown, 128);
-        else
+        const WPARAM entry = row.stringId - IDS_MODE_SELECT;
+        if (!row.stringId)
             GetWindowTextW(control, shown, 128);
+        else if (SendMessageW(control, CB_GETLBTEXTLEN, entry, 0) < 128)
+            SendMessageW(control, CB_GETLBTEXT, entry, reinterpret_cast<LPARAM>(shown));
         EXPECT_EQ(std::wstring(shown), row.text)
             << at << ": the dialog shows \"" << Utf8(shown) << "\" there";
 
@@ -208,5 +207,4 @@ TEST(Resources, TextsFitTheirControls)
                                     << " px at " << dpi << " dpi";
     }
     ReleaseDC(dialog, dc);
-    DestroyWindow(dialog);
 }

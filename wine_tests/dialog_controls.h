@@ -1,0 +1,48 @@
+// The range dialog of the loaded plug-in, created modeless and driven
+// synchronously: each step sends the messages a user's click, key or choice
+// produces, and returns once the dialog has answered them; then the controls
+// are read back. Only flows that need a modal loop go through the command
+// and the scripted driver (command_run.h).
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// The dialog, open for one test: created from cubrik.dll's template with the
+// dialog's own procedure, destroyed when the test's scope ends.
+struct OpenDialog {
+    HWND window;
+    OpenDialog();
+    ~OpenDialog();
+    OpenDialog(const OpenDialog &) = delete;
+    OpenDialog &operator=(const OpenDialog &) = delete;
+};
+
+// One thing a user does to the dialog.
+typedef std::function<void(HWND dialog)> UserStep;
+UserStep UpArrow(int spin);                     // a mouse click on the spin's up arrow
+UserStep DownArrow(int spin);                   // and on its down arrow
+UserStep TypeKeys(int edit, const char *text);  // select all, then one WM_CHAR a key
+UserStep Press(int id);                         // a click on a checkbox or button
+UserStep Choose(int entry);                     // an entry of the operation list
+// What a spin does for a step it takes: move, then notify its parent.
+UserStep SpinReports(int spin, int position);
+
+// What the dialog shows. Bounds are in the order lower X, Y, Z, upper X, Y, Z.
+struct DialogState {
+    std::string text[6];
+    int position[6];
+    int rangeLow[6], rangeHigh[6];
+    bool checked[6];
+    bool editEnabled[6];
+    bool spinEnabled[6];
+    HWND buddy[6], edit[6];
+    int modeIndex;
+    std::vector<std::wstring> modeEntries;  // read as Unicode, whatever the code page
+    std::vector<std::wstring> childTexts;   // every control's text, in template order
+    int focusId;
+};
+DialogState ReadDialog(HWND dialog);
