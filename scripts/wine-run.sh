@@ -29,16 +29,11 @@ set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
-# The program's PE machine field: a win32 prefix cannot start a 64-bit
-# program, so a 64-bit one gets a win64 prefix of its own, and a 32-bit one
-# keeps the plain win32 prefix it has always had.
-pe_machine() {
-    local offset
-    offset=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ') || return 0
-    [ -n "$offset" ] && od -An -tx2 -j$((offset + 4)) -N2 "$1" 2>/dev/null | tr -d ' '
-}
+# The program's machine: a win32 prefix cannot start a 64-bit program, so a
+# 64-bit one gets a win64 prefix of its own, and a 32-bit one keeps the plain
+# win32 prefix it has always had (so does anything that is not a PE file).
 target=${1:-}
-if [ -f "$target" ] && [ "$(pe_machine "$target")" = "8664" ]; then
+if [ -f "$target" ] && [ "$(python3 "$here/pe_machine.py" "$target" 2>/dev/null)" = x86-64 ]; then
     export WINEARCH=win64
     export WINEPREFIX=${CUBRIK_WINEPREFIX64:-$here/../build/wineprefix64}
 else
