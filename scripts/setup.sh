@@ -3,12 +3,31 @@
 # is missing: safe to run any number of times.
 set -euo pipefail
 
+# What each package is for:
+#   cmake g++                    every build; clang and libclang-rt-14-dev
+#                                (libFuzzer's runtime) the fuzz build
+#   libgtest-dev libbenchmark-dev libfast-float-dev
+#                                the native tests, the benchmark, the number text
+#   googletest                   GoogleTest's sources, built for the Wine tests
+#   valgrind                     test.sh's third pass over the native tests
+#   g++-mingw-w64-i686 binutils-mingw-w64-i686
+#                                the win32 build
+#   wine wine32:i386             running the win32 build (i386 architecture)
+#   fonts-wine                   Tahoma and Marlett, copied into each prefix
+#   fonts-ipafont-gothic         IPA P Gothic: the dialog's Japanese text under
+#                                Wine, and the demo's picture
+#   locales                      the locale sources wine-run.sh compiles
+#                                ja_JP.UTF-8 and en_US.UTF-8 from when missing
+#   xvfb                         with-display.sh's virtual display
+#   imagemagick                  the demo's pictures (convert, identify, compare)
+#   python3                      the PE reader, the checks, the demo's drawing
+#   unzip                        the release package and guide checks
 packages=(
     cmake g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev googletest valgrind
     libfast-float-dev
     g++-mingw-w64-i686 binutils-mingw-w64-i686
-    wine wine32:i386 fonts-wine xvfb xauth xdotool imagemagick fonts-vlgothic fonts-ipafont-gothic
-    python3 zip unzip
+    wine wine32:i386 fonts-wine fonts-ipafont-gothic locales xvfb imagemagick
+    python3 unzip
 )
 # The 64-bit side, without recommends: those pull about 1.5 GB of media and
 # GPU libraries that nothing here uses. Chromium (about 300 MB) opens the

@@ -29,16 +29,11 @@ set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
-# The program's PE machine field: a win32 prefix cannot start a 64-bit
-# program, so a 64-bit one gets a win64 prefix of its own, and a 32-bit one
-# keeps the plain win32 prefix it has always had.
-pe_machine() {
-    local offset
-    offset=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ') || return 0
-    [ -n "$offset" ] && od -An -tx2 -j$((offset + 4)) -N2 "$1" 2>/dev/null | tr -d ' '
-}
+# The program's machine: a win32 prefix cannot start a 64-bit program, so a
+# 64-bit one gets a win64 prefix of its own, and a 32-bit one keeps the plain
+# win32 prefix it has always had (so does anything that is not a PE file).
 target=${1:-}
-if [ -f "$target" ] && [ "$(pe_machine "$target")" = "8664" ]; then
+if [ -f "$target" ] && [ "$(python3 "$here/pe_machine.py" "$target" 2>/dev/null)" = x86-64 ]; then
     export WINEARCH=win64
     export WINEPREFIX=${CUBRIK_WINEPREFIX64:-$here/../build/wineprefix64}
 else
@@ -112,43 +107,64 @@ if ! locale -a 2>/dev/null | grep -qix "$locale_base.utf-\{0,1\}8"; then
 fi
 
 mkdir -p "$(dirname "$WINEPREFIX")"
+# Creating the prefix: quiet when it goes well; when a step fails, what it
+# said and which step it was, and no prefix marked as made.
 (
     flock 9
-    if [ ! -f "$WINEPREFIX/.cubrik-prefix-4" ]; then
-        echo "wine-run: creating the Wine prefix $WINEPREFIX (about 10 s, once)" >&2
-        env LC_ALL=ja_JP.UTF-8 wineboot -i >/dev/null 2>&1 || true
-        # No debugger on a crash: the program ends and the caller sees it.
-        wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
-            /v Debugger /d '' /f >/dev/null 2>&1
-        wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
-            /v Auto /d 1 /f >/dev/null 2>&1
-        # One virtual desktop window holds every window: Wine draws the title
-        # bars itself, and a closing dialog need not wait for a window manager
-        # that is not there (about a second per dialog otherwise).
-        wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
-        wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-        # Fonts as a Japanese Windows has them: Wine draws the title bar's
-        # buttons with Marlett; the dialog names 9 pt Tahoma, which draws the
-        # Latin text, and Tahoma's font link supplies the Japanese glyphs from
-        # a Japanese UI font whose kana are proportional (IPA P Gothic here);
-        # text is smoothed in grey where a font's own table allows it (Tahoma
-        # at 9 pt draws crisp, from its bitmaps, on Windows too).
-        cp /usr/share/wine/fonts/marlett.ttf /usr/share/wine/fonts/tahoma.ttf \
-            /usr/share/wine/fonts/tahomabd.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
-        env LC_ALL=ja_JP.UTF-8 wine reg add \
-            'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
-            /v Tahoma /t REG_MULTI_SZ /d 'ipagp.ttf,IPAPGothic' /f >/dev/null 2>&1
-        # The title bars' font, MS Shell Dlg, is MS UI Gothic on a Japanese
-        # Windows: the same proportional face answers to that name.
-        env LC_ALL=ja_JP.UTF-8 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' \
-            /v 'MS UI Gothic' /d 'IPAPGothic' /f >/dev/null 2>&1
-        for setting in 'FontSmoothing /d 2' 'FontSmoothingType /t REG_DWORD /d 1'; do
-            # shellcheck disable=SC2086 # each entry is "name and its arguments"
-            env LC_ALL=ja_JP.UTF-8 wine reg add 'HKCU\Control Panel\Desktop' /v $setting /f >/dev/null 2>&1
-        done
-        wineserver -w
-        touch "$WINEPREFIX/.cubrik-prefix-4"
-    fi
+    [ ! -f "$WINEPREFIX/.cubrik-prefix-4" ] || exit 0
+    echo "wine-run: creating the Wine prefix $WINEPREFIX (about 10 s, once)" >&2
+    said=$(mktemp)
+    trap 'rm -f "$said"' EXIT
+    # step WHAT COMMAND...: runs the command, its output kept aside; on
+    # failure, prints it and stops.
+    step() {
+        local what=$1 status=0
+        shift
+        "$@" >"$said" 2>&1 || status=$?
+        if [ $status -ne 0 ]; then
+            echo "wine-run: could not create the Wine prefix $WINEPREFIX ($WINEARCH):" \
+                "$what failed with exit status $status; it said:" >&2
+            tail -n 40 "$said" | sed 's/^/  /' >&2
+            echo "wine-run: fix the cause (or remove $WINEPREFIX) and run again" >&2
+            exit 2
+        fi
+    }
+    step "wineboot" env LC_ALL=ja_JP.UTF-8 wineboot -i
+    # No debugger on a crash: the program ends and the caller sees it.
+    step "the crash debugger setting" wine reg add \
+        'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f
+    step "the crash debugger setting" wine reg add \
+        'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Auto /d 1 /f
+    # One virtual desktop window holds every window: Wine draws the title
+    # bars itself, and a closing dialog need not wait for a window manager
+    # that is not there (about a second per dialog otherwise).
+    step "the virtual desktop setting" wine reg add 'HKCU\Software\Wine\Explorer\Desktops' \
+        /v Default /d 1024x768 /f
+    step "the virtual desktop setting" wine reg add 'HKCU\Software\Wine\Explorer' \
+        /v Desktop /d Default /f
+    # Fonts as a Japanese Windows has them: Wine draws the title bar's
+    # buttons with Marlett; the dialog names 9 pt Tahoma, which draws the
+    # Latin text, and Tahoma's font link supplies the Japanese glyphs from
+    # a Japanese UI font whose kana are proportional (IPA P Gothic here);
+    # text is smoothed in grey where a font's own table allows it (Tahoma
+    # at 9 pt draws crisp, from its bitmaps, on Windows too).
+    step "copying Wine's fonts" cp /usr/share/wine/fonts/marlett.ttf \
+        /usr/share/wine/fonts/tahoma.ttf /usr/share/wine/fonts/tahomabd.ttf \
+        "$WINEPREFIX/drive_c/windows/Fonts/"
+    step "the font link" env LC_ALL=ja_JP.UTF-8 wine reg add \
+        'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+        /v Tahoma /t REG_MULTI_SZ /d 'ipagp.ttf,IPAPGothic' /f
+    # The title bars' font, MS Shell Dlg, is MS UI Gothic on a Japanese
+    # Windows: the same proportional face answers to that name.
+    step "the font replacement" env LC_ALL=ja_JP.UTF-8 wine reg add \
+        'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /d 'IPAPGothic' /f
+    for setting in 'FontSmoothing /d 2' 'FontSmoothingType /t REG_DWORD /d 1'; do
+        # shellcheck disable=SC2086 # each entry is "name and its arguments"
+        step "the font smoothing setting" env LC_ALL=ja_JP.UTF-8 wine reg add \
+            'HKCU\Control Panel\Desktop' /v $setting /f
+    done
+    step "waiting for Wine to write the prefix" wineserver -w
+    touch "$WINEPREFIX/.cubrik-prefix-4"
 ) 9>"$WINEPREFIX.lock"
 
 # The display's DPI for this run, written back to 96 when it ends however it

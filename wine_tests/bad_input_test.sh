@@ -31,14 +31,13 @@ printf 'v 0 0 0\nv 1 2\n' >short_vertex.obj
 printf '# no vertices\nf 1 2 3\n' >empty.obj
 echo "not a DLL" >text.dll
 # cubrik.dll with the other bitness in its header's machine field.
-python3 - "$build/cubrik.dll" "$build/host.exe" other_bitness.dll <<'PY'
+python3 - "$build/cubrik.dll" "$build/host.exe" other_bitness.dll "$root/scripts" <<'PY'
 import struct, sys
-def machine_offset(data):
-    return struct.unpack_from("<I", data, 0x3C)[0] + 4
-host = open(sys.argv[2], "rb").read()
-own = struct.unpack_from("<H", host, machine_offset(host))[0]
+sys.path.insert(0, sys.argv[4])
+from pe_machine import CODES, machine, machine_offset
+own = machine(open(sys.argv[2], "rb").read())
 dll = bytearray(open(sys.argv[1], "rb").read())
-struct.pack_into("<H", dll, machine_offset(dll), 0x8664 if own == 0x14C else 0x14C)
+struct.pack_into("<H", dll, machine_offset(dll), CODES["x86-64" if own == "i386" else "i386"])
 open(sys.argv[3], "wb").write(dll)
 PY
 

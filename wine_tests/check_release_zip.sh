@@ -23,13 +23,11 @@ actual=$(unzip -p "$zip" "$name/cubrik.dll" 2>/dev/null | sha256sum | cut -d' ' 
 check "cubrik.dll.sha256 reads [$sums], expected [$actual  cubrik.dll]" \
     test "$sums" = "$actual  cubrik.dll"
 
-# The PE header's machine field: 0x014c for 32-bit x86, 0x8664 for x64.
-pe=$(od -An -tu4 -j60 -N4 "$dll" | tr -d ' ')
-machine=$(od -An -tx2 -j$((pe + 4)) -N2 "$dll" | tr -d ' ')
-case $machine in
-    014c) platform=win32 ;;
-    8664) platform=win64 ;;
-    *) platform="unknown machine $machine" ;;
+# The platform the DLL is built for, from its PE header.
+case $(python3 "$(dirname "${BASH_SOURCE[0]}")/../scripts/pe_machine.py" "$dll") in
+    i386) platform=win32 ;;
+    x86-64) platform=win64 ;;
+    *) platform="unknown machine" ;;
 esac
 check "the name $name does not match cubrik-<version>-$platform" \
     bash -c '[[ $1 =~ ^cubrik-[0-9]+\.[0-9][0-9]-$2$ ]]' _ "$name" "$platform"

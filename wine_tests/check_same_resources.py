@@ -1,18 +1,23 @@
 #!/usr/bin/env python3
 """The two builds of the plug-in carry the same resources, byte for byte:
 the dialog template, the string table and the version record, each under the
-same type, name and language.
+same type, name and language. The first DLL must be the 32-bit one and the
+second the 64-bit one, so that a DLL is never compared with itself or with
+another of its own kind.
 
-usage: check_same_resources.py DLL DLL
+usage: check_same_resources.py WIN32_DLL WIN64_DLL
 """
+import os
 import struct
 import sys
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts"))
+from pe_machine import machine, machine_offset  # noqa: E402
 
-def resources(path):
+
+def resources(data, path):
     """{(type, name, language): bytes} of a PE file's resource tree."""
-    data = open(path, "rb").read()
-    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    pe = machine_offset(data) - 4
     sections, optional_size = struct.unpack_from("<H", data, pe + 6)[0], struct.unpack_from("<H", data, pe + 20)[0]
     magic = struct.unpack_from("<H", data, pe + 24)[0]
     directories = pe + 24 + (112 if magic == 0x20B else 96)  # PE32+ or PE32
@@ -52,8 +57,15 @@ def resources(path):
 
 
 def main():
-    first, second = (resources(p) for p in sys.argv[1:3])
     failed = 0
+    found = []
+    for path, expected in zip(sys.argv[1:3], ("i386", "x86-64")):
+        data = open(path, "rb").read()
+        if machine(data) != expected:
+            print(f"{path} is built for {machine(data)}, expected {expected}")
+            failed = 1
+        found.append(resources(data, path))
+    first, second = found
     for key in sorted(set(first) | set(second), key=str):
         if first.get(key) != second.get(key):
             print(f"resource {key} differs between the two DLLs")
