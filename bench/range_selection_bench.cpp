@@ -5,9 +5,8 @@
 // matter (walk against floor, 10 M against 10 x 1 M).
 //
 // The walk runs exactly as in the plug-in: ApplyRangeSelection, every host
-// call through g_host. Only the host behind the table is a lean one written
-// here, a byte per vertex and no logging, so that its bookkeeping does not
-// hide the walk's own cost.
+// call through g_host, behind which stands the tests' fake host with its call
+// log switched off, so that its bookkeeping does not hide the walk's own cost.
 //
 // Every case runs twice, once per heap behaviour, because the buffer's pages
 // can cost more than everything else put together:
@@ -32,92 +31,45 @@
 #include <string.h>
 #include <sys/resource.h>
 
-#include <algorithm>
 #include <memory>
 #include <new>
 #include <vector>
 
-#include "host_api/host_api.h"
 #include "selection/range_selection.h"
+#include "test_support/fake_host.h"
 
 namespace {
 
-// One document with one current object whose points are a UV sphere of
-// radius 1, stored ring by ring as a modeller stores a generated mesh, so that
-// a plane cuts each ring into two runs rather than into a random scatter.
-struct BenchObject {
-    std::vector<Point3f> points;
-    std::vector<uint8_t> selected;  // per vertex
-};
-
-BenchObject *g_object;  // the object behind the host functions right now
-
-HostDocument const BENCH_DOC = reinterpret_cast<HostDocument>(0xD0C0);
-HostObject const BENCH_OBJECT = reinterpret_cast<HostObject>(0x0B1E);
-const ObjectIndex BENCH_INDEX = 0;
-
-ObjectIndex HOSTAPI CurrentObjectIndex(HostDocument) { return BENCH_INDEX; }
-HostObject HOSTAPI ObjectAt(HostDocument, ObjectIndex) { return BENCH_OBJECT; }
-
-int32_t HOSTAPI VertexCount(HostObject) { return static_cast<int32_t>(g_object->points.size()); }
-
-int32_t HOSTAPI VertexArray(HostObject, Point3f *out)
-{
-    memcpy(out, g_object->points.data(), g_object->points.size() * sizeof(Point3f));
-    return 1;
-}
-
-int32_t HOSTAPI IsSelect(HostDocument, ObjectIndex, VertexIndex v) { return g_object->selected[v]; }
-
-int32_t HOSTAPI AddSelect(HostDocument, ObjectIndex, VertexIndex v)
-{
-    g_object->selected[v] = 1;
-    return 1;
-}
-
-int32_t HOSTAPI DeleteSelect(HostDocument, ObjectIndex, VertexIndex v)
-{
-    g_object->selected[v] = 0;
-    return 1;
-}
-
-void InstallBenchHost()
-{
-    g_host = HostFunctionTable();
-    g_host.MQDoc_GetCurrentObjectIndex = CurrentObjectIndex;
-    g_host.MQDoc_GetObject = ObjectAt;
-    g_host.MQObj_GetVertexCount = VertexCount;
-    g_host.MQObj_GetVertexArray = VertexArray;
-    g_host.MQDoc_IsSelectVertex = IsSelect;
-    g_host.MQDoc_AddSelectVertex = AddSelect;
-    g_host.MQDoc_DeleteSelectVertex = DeleteSelect;
-}
-
-BenchObject MakeSphere(int32_t count)
+// The fake host's current object is a UV sphere of radius 1, stored ring by
+// ring as a modeller stores a generated mesh, so that a plane cuts each ring
+// into two runs rather than into a random scatter.
+std::vector<Point3f> SpherePoints(int32_t count)
 {
     // Rings about twice as long as there are rings, the usual UV layout.
     const int32_t segments = static_cast<int32_t>(sqrt(2.0 * count)) | 1;
     const int32_t rings = (count + segments - 1) / segments;
-    BenchObject o;
-    o.points.reserve(static_cast<size_t>(count));
+    std::vector<Point3f> points;
+    points.reserve(static_cast<size_t>(count));
     for (int32_t i = 0; i < count; ++i) {
         const double theta = M_PI * (i / segments + 0.5) / rings;  // from the +Z pole
         const double phi = 2.0 * M_PI * (i % segments) / segments;
-        o.points.push_back({static_cast<float>(sin(theta) * cos(phi)),
-                            static_cast<float>(sin(theta) * sin(phi)),
-                            static_cast<float>(cos(theta))});
+        points.push_back({static_cast<float>(sin(theta) * cos(phi)),
+                          static_cast<float>(sin(theta) * sin(phi)),
+                          static_cast<float>(cos(theta))});
     }
-    o.selected.assign(static_cast<size_t>(count), 0);
-    return o;
+    return points;
 }
 
-// Built once per size and shared by every benchmark of that size.
-BenchObject &Sphere(int32_t count)
+// A host per size, built once and shared by every benchmark of that size.
+FakeHost &Sphere(int32_t count)
 {
-    static std::unique_ptr<BenchObject> small, large;
-    std::unique_ptr<BenchObject> &slot = count <= 1000000 ? small : large;
-    if (!slot || slot->points.size() != static_cast<size_t>(count))
-        slot.reset(new BenchObject(MakeSphere(count)));
+    static std::unique_ptr<FakeHost> small, large;
+    std::unique_ptr<FakeHost> &slot = count <= 1000000 ? small : large;
+    if (!slot || slot->points.size() != static_cast<size_t>(count)) {
+        slot.reset(new FakeHost);
+        slot->SetPoints(SpherePoints(count));
+        slot->logCalls = false;
+    }
     return *slot;
 }
 
@@ -193,25 +145,25 @@ void Report(benchmark::State &state, int32_t count, long faults)
 void Walk(benchmark::State &state, const RangeParam &param)
 {
     const int32_t count = static_cast<int32_t>(state.range(0));
-    BenchObject &object = Sphere(count);
-    g_object = &object;
-    std::fill(object.selected.begin(), object.selected.end(), 0);
-    InstallBenchHost();
+    FakeHost &host = Sphere(count);
+    host.selected.assign(host.points.size(), false);
+    InstallFakeHost(host);
     SetHeap(state.range(1) != 0);
 
     // One untimed run, so that a reused block is already mapped and the host's
     // points are as warm as in every later run.
-    int result = ApplyRangeSelection(BENCH_DOC, param);
+    int result = ApplyRangeSelection(host.doc, param);
     const long faults = PageFaults();
-    for (auto _ : state) result &= ApplyRangeSelection(BENCH_DOC, param);
+    for (auto _ : state) result &= ApplyRangeSelection(host.doc, param);
     const long faulted = PageFaults() - faults;
+    RemoveFakeHost();
     if (result != 1) state.SkipWithError("the walk did not run over the object");
+    if (!host.log.empty() || host.wrongCall)
+        state.SkipWithError("the host logged a call or was given another document");
 
     // How much of the object the last run left selected: a check that the case
     // is what its name says (all, none, about half).
-    size_t selected = 0;
-    for (uint8_t s : object.selected) selected += s;
-    state.counters["selected_fraction"] = static_cast<double>(selected) / count;
+    state.counters["selected_fraction"] = static_cast<double>(host.SelectedCount()) / count;
     Report(state, count, faulted);
 }
 
@@ -225,14 +177,14 @@ void BM_WalkHalfInsideSelect(benchmark::State &state) { Walk(state, HalfInside()
 // same way, one copy of the host's points into it, and the six comparisons of
 // the all-outside case on every point. Returns how many points were inside,
 // or -1 without a buffer.
-int32_t FloorRound(const BenchObject &object, const RangeParam &p)
+int32_t FloorRound(const FakeHost &host, const RangeParam &p)
 {
-    const int32_t count = static_cast<int32_t>(object.points.size());
+    const int32_t count = static_cast<int32_t>(host.points.size());
     const size_t slots = static_cast<size_t>(count) + 1;
     Point3f *points =
         static_cast<Point3f *>(::operator new[](slots * sizeof(Point3f), std::nothrow));
     if (!points) return -1;
-    memcpy(points, object.points.data(), static_cast<size_t>(count) * sizeof(Point3f));
+    memcpy(points, host.points.data(), static_cast<size_t>(count) * sizeof(Point3f));
     benchmark::DoNotOptimize(points);
     benchmark::ClobberMemory();
 
@@ -254,14 +206,14 @@ int32_t FloorRound(const BenchObject &object, const RangeParam &p)
 void BM_Floor(benchmark::State &state)
 {
     const int32_t count = static_cast<int32_t>(state.range(0));
-    const BenchObject &object = Sphere(count);
+    const FakeHost &host = Sphere(count);
     const RangeParam param = AllOutside();
     SetHeap(state.range(1) != 0);
 
-    int32_t inside = FloorRound(object, param);  // untimed, as for the walk
+    int32_t inside = FloorRound(host, param);  // untimed, as for the walk
     const long faults = PageFaults();
     for (auto _ : state) {
-        inside = FloorRound(object, param);
+        inside = FloorRound(host, param);
         benchmark::DoNotOptimize(inside);
     }
     const long faulted = PageFaults() - faults;

@@ -53,7 +53,7 @@ else
     cmake --build "$build_dir" --target range_selection_bench -j2
 fi
 
-bench="$build_dir/selection/range_selection_bench"
+bench="$build_dir/bench/range_selection_bench"
 json="$build_dir/range_selection_bench.json"
 log="$build_dir/range_selection_bench.log"
 rm -f "$json" "$log"

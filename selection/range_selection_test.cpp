@@ -7,8 +7,8 @@
 #include <limits>
 #include <new>
 
-#include "test_support/fake_host.h"
 #include "selection/range_selection.h"
+#include "test_support/fake_host.h"
 
 namespace {
 
@@ -74,6 +74,7 @@ protected:
     void SetUp() override
     {
         InstallFakeHost(host);
+        host.currentIndex = 3;  // not 0, so that a walk that passed 0 would show
         InitRangeParam(param);
         g_seedCalls = 0;
     }
@@ -83,19 +84,20 @@ protected:
 
     LoggedCall Call(HostCall c, VertexIndex v = -1) const
     {
-        const bool selection =
-            c == HostCall::IsSelect || c == HostCall::AddSelect || c == HostCall::DeleteSelect;
+        const bool selection = c == HostCall::MQDoc_IsSelectVertex ||
+                               c == HostCall::MQDoc_AddSelectVertex ||
+                               c == HostCall::MQDoc_DeleteSelectVertex;
         if (selection) return {c, host.doc, host.currentIndex, v};
-        if (c == HostCall::GetCurrentObjectIndex) return {c, host.doc, -1, -1};
-        if (c == HostCall::GetObject) return {c, host.doc, host.currentIndex, -1};
+        if (c == HostCall::MQDoc_GetCurrentObjectIndex) return {c, host.doc, -1, -1};
+        if (c == HostCall::MQDoc_GetObject) return {c, host.doc, host.currentIndex, -1};
         return {c, nullptr, -1, -1};
     }
 
     // The four calls that open every walk over an existing object.
     std::vector<LoggedCall> Opening() const
     {
-        return {Call(HostCall::GetCurrentObjectIndex), Call(HostCall::GetObject),
-                Call(HostCall::GetVertexCount), Call(HostCall::GetVertexArray)};
+        return {Call(HostCall::MQDoc_GetCurrentObjectIndex), Call(HostCall::MQDoc_GetObject),
+                Call(HostCall::MQObj_GetVertexCount), Call(HostCall::MQObj_GetVertexArray)};
     }
 
     void ExpectLog(const std::vector<LoggedCall> &expected)
@@ -213,41 +215,41 @@ TEST(RangeParam, AnyByteButZeroSwitchesABoundOn)
 
 TEST_F(Walk, NoCurrentObjectDoesNothing)
 {
-    SetPoints(host, Row());
+    host.SetPoints(Row());
     host.currentIndex = -1;
     g_heap = {true};
     EXPECT_EQ(Run(), 0);
     g_heap.armed = false;
-    ExpectLog({Call(HostCall::GetCurrentObjectIndex)});
+    ExpectLog({Call(HostCall::MQDoc_GetCurrentObjectIndex)});
     EXPECT_EQ(g_heap.allocations, 0);
     EXPECT_EQ(g_seedCalls, 0);
 }
 
 TEST_F(Walk, NullObjectDoesNothing)
 {
-    SetPoints(host, Row());
+    host.SetPoints(Row());
     host.objectExists = false;
     EXPECT_EQ(Run(), 0);
-    ExpectLog({Call(HostCall::GetCurrentObjectIndex), Call(HostCall::GetObject)});
+    ExpectLog({Call(HostCall::MQDoc_GetCurrentObjectIndex), Call(HostCall::MQDoc_GetObject)});
     EXPECT_EQ(g_seedCalls, 0);
 }
 
 TEST_F(Walk, SelectPassesObjectIndexAndVertexIndex)
 {
-    SetPoints(host, Row());
+    host.SetPoints(Row());
     host.currentIndex = 7;
     param.x.useMax = true;  // x < 0.5
     param.x.max = 0.5f;
     EXPECT_EQ(Run(), 1);
     std::vector<LoggedCall> expected = Opening();
-    for (VertexIndex v : {0, 1, 2}) expected.push_back(Call(HostCall::AddSelect, v));
+    for (VertexIndex v : {0, 1, 2}) expected.push_back(Call(HostCall::MQDoc_AddSelectVertex, v));
     ExpectLog(expected);
     EXPECT_EQ(g_seedCalls, 1);
 }
 
 TEST_F(Walk, EmptyObjectRunsAndSeeds)
 {
-    SetPoints(host, {});
+    host.SetPoints({});
     EXPECT_EQ(Run(), 1);
     ExpectLog(Opening());
     EXPECT_EQ(g_seedCalls, 1) << "seeded once per run, even without vertices";
@@ -256,7 +258,7 @@ TEST_F(Walk, EmptyObjectRunsAndSeeds)
 TEST_F(Walk, NegativeVertexCountIsNoVertices)
 {
     REQUIRE_OUR_HEAP();
-    SetPoints(host, Row());
+    host.SetPoints(Row());
     host.overrideCount = true;
     for (int32_t count : {-1, -12, std::numeric_limits<int32_t>::min()}) {
         host.log.clear();
@@ -273,7 +275,7 @@ TEST_F(Walk, NegativeVertexCountIsNoVertices)
 TEST_F(Walk, OneBufferOfCountPlusOnePointsFreedBeforeReturn)
 {
     REQUIRE_OUR_HEAP();
-    SetPoints(host, Row());
+    host.SetPoints(Row());
     host.logCalls = false;
     param.mode = Invert;
     g_heap = {true};
@@ -287,12 +289,12 @@ TEST_F(Walk, OneBufferOfCountPlusOnePointsFreedBeforeReturn)
 TEST_F(Walk, RefusedBufferReadsNothingAndReportsNothingDone)
 {
     REQUIRE_OUR_HEAP();
-    SetPoints(host, Row());
+    host.SetPoints(Row());
     g_heap = {true, true};
     EXPECT_EQ(Run(), 0);
     g_heap = {};
-    ExpectLog({Call(HostCall::GetCurrentObjectIndex), Call(HostCall::GetObject),
-               Call(HostCall::GetVertexCount)});
+    ExpectLog({Call(HostCall::MQDoc_GetCurrentObjectIndex), Call(HostCall::MQDoc_GetObject),
+               Call(HostCall::MQObj_GetVertexCount)});
 }
 
 TEST_F(Walk, CountsBeyondTheBufferLimitReadNothingOnEveryBuild)
@@ -308,7 +310,7 @@ TEST_F(Walk, CountsBeyondTheBufferLimitReadNothingOnEveryBuild)
         int32_t count;
         int allocations;
     } cases[] = {{largest, 1}, {largest + 1, 0}, {400000000, 0}, {INT32_MAX, 0}};
-    SetPoints(host, Row());
+    host.SetPoints(Row());
     host.overrideCount = true;
     for (const auto &c : cases) {
         host.log.clear();
@@ -320,7 +322,8 @@ TEST_F(Walk, CountsBeyondTheBufferLimitReadNothingOnEveryBuild)
         if (c.allocations) {
             EXPECT_EQ(g_heap.lastSize, (static_cast<size_t>(c.count) + 1) * 12);
         }
-        for (const LoggedCall &call : host.log) EXPECT_NE(call.call, HostCall::GetVertexArray);
+        for (const LoggedCall &call : host.log)
+            EXPECT_NE(call.call, HostCall::MQObj_GetVertexArray);
     }
 }
 
@@ -343,20 +346,20 @@ TEST(Seed, CalendarSecondsPast2038KeepTheirLowBits)
 
 TEST_F(Walk, DeselectRemovesInsideOnly)
 {
-    SetPoints(host, Row());
+    host.SetPoints(Row());
     host.selected.assign(5, true);
     param.mode = Deselect;
     param.x = {-1.5f, 1.5f, true, true};
     EXPECT_EQ(Run(), 1);
     std::vector<LoggedCall> expected = Opening();
-    for (VertexIndex v : {1, 2, 3}) expected.push_back(Call(HostCall::DeleteSelect, v));
+    for (VertexIndex v : {1, 2, 3}) expected.push_back(Call(HostCall::MQDoc_DeleteSelectVertex, v));
     ExpectLog(expected);
     EXPECT_EQ(host.selected, (std::vector<bool>{true, false, false, false, true}));
 }
 
 TEST_F(Walk, InvertAsksThenFlipsAndTwiceRestores)
 {
-    SetPoints(host, Row());
+    host.SetPoints(Row());
     host.selected = {true, true, false, true, false};
     param.mode = Invert;
     param.x = {-1.5f, 0, true, false};  // x > -1.5: vertices 1 to 4
@@ -364,8 +367,9 @@ TEST_F(Walk, InvertAsksThenFlipsAndTwiceRestores)
     std::vector<LoggedCall> expected = Opening();
     const bool before[] = {true, true, false, true, false};
     for (VertexIndex v = 1; v < 5; ++v) {
-        expected.push_back(Call(HostCall::IsSelect, v));
-        expected.push_back(Call(before[v] ? HostCall::DeleteSelect : HostCall::AddSelect, v));
+        expected.push_back(Call(HostCall::MQDoc_IsSelectVertex, v));
+        expected.push_back(Call(
+            before[v] ? HostCall::MQDoc_DeleteSelectVertex : HostCall::MQDoc_AddSelectVertex, v));
     }
     ExpectLog(expected);
     EXPECT_EQ(host.selected, (std::vector<bool>{true, false, true, false, true}));
@@ -375,20 +379,20 @@ TEST_F(Walk, InvertAsksThenFlipsAndTwiceRestores)
 
 TEST_F(Walk, NoBoundAppliesToEveryVertex)
 {
-    SetPoints(host, Row());
+    host.SetPoints(Row());
     host.selected = {true, false, true, false, false};
     param.mode = Invert;
     Run();
     EXPECT_EQ(host.selected, (std::vector<bool>{false, true, false, true, true}));
     param.mode = Select;
     Run();
-    EXPECT_EQ(SelectedCount(host), 5);
+    EXPECT_EQ(host.SelectedCount(), 5);
 }
 
 TEST_F(Walk, OtherModesChangeNothingButStillRun)
 {
     for (int32_t mode : {-1, 4, 1000, std::numeric_limits<int32_t>::min()}) {
-        SetPoints(host, Row());
+        host.SetPoints(Row());
         host.log.clear();
         param.mode = mode;
         EXPECT_EQ(Run(), 1) << mode;
@@ -410,7 +414,7 @@ TEST_F(Walk, EverySetOfBoundsSelectsWhatTheBoxTestAdmits)
         param.x = {-0.5f, 0.5f, (set & 1) != 0, (set & 8) != 0};
         param.y = {0.0f, 1.0f, (set & 2) != 0, (set & 16) != 0};
         param.z = {-Inf, 0.1f, (set & 4) != 0, (set & 32) != 0};
-        SetPoints(host, points);
+        host.SetPoints(points);
         ASSERT_EQ(Run(), 1);
         for (size_t i = 0; i < points.size(); ++i)
             ASSERT_EQ(host.selected[i], InsideRange(param, points[i]))
@@ -420,7 +424,7 @@ TEST_F(Walk, EverySetOfBoundsSelectsWhatTheBoxTestAdmits)
 
 TEST_F(Walk, BoundsOnAllThreeAxes)
 {
-    SetPoints(host, {{0, 0, 0}, {0, 2, 0}, {0, 0, 2}, {2, 0, 0}, {0, 0, -2}, {NaN, 0, 0}});
+    host.SetPoints({{0, 0, 0}, {0, 2, 0}, {0, 0, 2}, {2, 0, 0}, {0, 0, -2}, {NaN, 0, 0}});
     param.x = {-1, 1, true, true};
     param.y = {-1, 1, false, true};
     param.z = {-1, 1, true, false};
@@ -433,15 +437,15 @@ TEST_F(Walk, BoundsOnAllThreeAxes)
 TEST_F(Walk, RandomTakesOneDrawPerInsideVertexInOrder)
 {
     // Vertices 0, 2, 3, 5, 6, 8 are inside (x < 0); 1, 4, 7 outside take no draw.
-    SetPoints(host, {{-1, 0, 0},
-                     {1, 0, 0},
-                     {-1, 0, 0},
-                     {-1, 0, 0},
-                     {1, 0, 0},
-                     {-1, 0, 0},
-                     {-1, 0, 0},
-                     {1, 0, 0},
-                     {-1, 0, 0}});
+    host.SetPoints({{-1, 0, 0},
+                    {1, 0, 0},
+                    {-1, 0, 0},
+                    {-1, 0, 0},
+                    {1, 0, 0},
+                    {-1, 0, 0},
+                    {-1, 0, 0},
+                    {1, 0, 0},
+                    {-1, 0, 0}});
     host.selected = {false, true, true, false, true, false, true, false, false};
     param.mode = Random;
     param.x.useMax = true;
@@ -452,9 +456,10 @@ TEST_F(Walk, RandomTakesOneDrawPerInsideVertexInOrder)
     const struct {
         VertexIndex v;
         HostCall call;
-    } decisions[] = {{0, HostCall::DeleteSelect}, {2, HostCall::AddSelect},
-                     {3, HostCall::AddSelect},    {5, HostCall::DeleteSelect},
-                     {6, HostCall::DeleteSelect}, {8, HostCall::AddSelect}};
+    } decisions[] = {
+        {0, HostCall::MQDoc_DeleteSelectVertex}, {2, HostCall::MQDoc_AddSelectVertex},
+        {3, HostCall::MQDoc_AddSelectVertex},    {5, HostCall::MQDoc_DeleteSelectVertex},
+        {6, HostCall::MQDoc_DeleteSelectVertex}, {8, HostCall::MQDoc_AddSelectVertex}};
     for (const auto &d : decisions) expected.push_back(Call(d.call, d.v));
     ExpectLog(expected);
     EXPECT_EQ(host.selected,
@@ -468,10 +473,10 @@ TEST_F(Walk, RandomSameSeedSameDecisions)
     param.mode = Random;
     param.x.useMax = true;
     g_seed = 1733500000;
-    SetPoints(host, points);
+    host.SetPoints(points);
     Run();
     const std::vector<bool> first = host.selected;
-    SetPoints(host, points);
+    host.SetPoints(points);
     host.selected.assign(points.size(), true);
     Run();
     for (size_t i = 0; i < points.size(); ++i)
@@ -486,11 +491,11 @@ TEST_F(Walk, RandomHasEvenOddsWhateverTheStateBefore)
     param.mode = Random;
     for (uint32_t seed : {1u, 42u, 1733500000u, 0xFFFFFFFFu}) {
         for (bool before : {false, true}) {
-            SetPoints(host, points);
+            host.SetPoints(points);
             host.selected.assign(n, before);
             g_seed = seed;
             Run();
-            const double share = static_cast<double>(SelectedCount(host)) / n;
+            const double share = static_cast<double>(host.SelectedCount()) / n;
             // Four standard deviations of a fair coin over n draws: 0.0045.
             EXPECT_NEAR(share, 0.5, 0.0045) << "seed " << seed;
         }
@@ -506,11 +511,11 @@ TEST_F(Walk, RandomSeedsFromTheCalendarClock)
     host.logCalls = false;
     for (int attempt = 0; attempt < 5; ++attempt) {
         const time_t start = time(nullptr);
-        SetPoints(host, points);
+        host.SetPoints(points);
         ApplyRangeSelection(host.doc, param);
         const std::vector<bool> real = host.selected;
         g_seed = start;
-        SetPoints(host, points);
+        host.SetPoints(points);
         Run();
         if (time(nullptr) != start) continue;  // crossed a second: try again
         EXPECT_EQ(real, host.selected);

@@ -19,9 +19,10 @@
 #include <set>
 #include <string>
 
+#include "standin_host/obj_file.h"
+#include "standin_host/standin_host.h"
 #include "test_support/dialog_driver.h"
 #include "test_support/plugin_loader.h"
-#include "standin_host/standin_host.h"
 
 static const char USAGE[] =
     "usage: host.exe PLUGIN.dll MESH.obj [--script STEPS] [--select-below x|y|z VALUE]\n"
@@ -208,10 +209,11 @@ int main()
     const std::string why = LoadPluginExplained(o.plugin.c_str(), plugin);
     if (!why.empty()) return Fail("the plug-in " + Quoted(o.plugin) + " " + why);
 
-    ResetDocument(points);
+    FakeHost &host = TheHost();
+    host.Reset(points);
     if (o.belowAxis >= 0)
         for (size_t i = 0; i < points.size(); ++i)
-            TheDocument().selected[i] = (&points[i].x)[o.belowAxis] < o.belowValue;
+            host.selected[i] = (&points[i].x)[o.belowAxis] < o.belowValue;
 
     uint32_t product = 0, id = 0;
     plugin.getPlugInId(&product, &id);
@@ -230,21 +232,21 @@ int main()
     HWND main =
         CreateWindowExA(0, "STATIC", "cubrik stand-in host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
                         40, 520, 360, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    TheDocument().mainWindow = main;
+    host.mainWindow = main;
 
     if (o.hasScript) ArmDialogDriver(steps);
     g_watch = SetWindowsHookExA(WH_CALLWNDPROC, WatchDialog, nullptr, GetCurrentThreadId());
 
-    const int before = SelectedCount();
-    CallLog().clear();
-    const int32_t result = plugin.modifyObject(0, TheDocumentHandle());
+    const int before = host.SelectedCount();
+    host.log.clear();
+    const int32_t result = plugin.modifyObject(0, host.doc);
     DisarmDialogDriver();
     if (g_watch) UnhookWindowsHookEx(g_watch);
 
     std::set<int> touched;
-    for (const HostCallRecord &c : CallLog())
+    for (const LoggedCall &c : host.log)
         if (c.vertex >= 0) touched.insert(c.vertex);
-    const int after = SelectedCount();
+    const int after = host.SelectedCount();
     printf("cubrik: %s -> %s; inside: %d of %d vertices; selected before: %d, after: %d; "
            "result %d\n",
            g_dialogState.empty() ? "(the dialog did not open)" : g_dialogState.c_str(),
@@ -254,13 +256,13 @@ int main()
     if (o.list) {
         printf("selected (%d):", after);
         for (size_t i = 0; i < points.size(); ++i)
-            if (TheDocument().selected[i]) printf(" %u", static_cast<unsigned>(i));
+            if (host.selected[i]) printf(" %u", static_cast<unsigned>(i));
         printf("\n");
     }
-    int status = UnexpectedCalls().empty() && !DriverTimedOut() && !DriverStepFailed() ? 0 : 1;
+    int status = host.unexpected.empty() && !DriverTimedOut() && !DriverStepFailed() ? 0 : 1;
     if (selectionOut) {
         for (size_t i = 0; i < points.size(); ++i)
-            if (TheDocument().selected[i]) fprintf(selectionOut, "%u\n", static_cast<unsigned>(i));
+            if (host.selected[i]) fprintf(selectionOut, "%u\n", static_cast<unsigned>(i));
         if (fclose(selectionOut) != 0) {
             fprintf(stderr, "host: --selection-out %s: write failed: %s\n",
                     Quoted(o.selectionOut).c_str(), strerror(errno));

@@ -1,49 +1,19 @@
 // The stand-in host: the modelling host's side of the plug-in boundary, for
-// the Wine tests and the demo. It exports all 122 host functions by their
-// plain names (stdcall), keeps one in-memory document whose current object's
-// vertices and selection the eight called functions work on, and logs every
-// call. It is test support and never part of the shipped DLL.
+// host.exe and the Wine tests. It exports all 122 host functions by their
+// plain names (stdcall): the eight the plug-in calls answer from the one fake
+// host (test_support/fake_host.h), each holding a lock for its length and
+// logging the calling thread's id; a call to any of the 114 others is noted
+// and ends the process. It is test support and never part of the shipped DLL.
 #pragma once
 
-#include <stdint.h>
-
-#include <string>
 #include <vector>
 
 #include "host_api/host_api.h"
+#include "test_support/fake_host.h"
 
-struct HostCallRecord {
-    std::string function;
-    HostDocument doc;
-    ObjectIndex object;    // -1 where the call takes none
-    VertexIndex vertex;    // -1 where the call takes none
-    unsigned long thread;  // the calling thread's identifier
-};
+// The one host the exports answer for, with its document and call log.
+FakeHost &TheHost();
 
-struct StandinDocument {
-    std::vector<Point3f> points;
-    std::vector<bool> selected;
-    ObjectIndex currentIndex = 0;  // negative: no current object
-    bool objectExists = true;      // MQDoc_GetObject answers null when false
-    HostWindow mainWindow = nullptr;
-    bool overrideCount = false;  // report reportedCount as the vertex count
-    int32_t reportedCount = 0;
-};
-
-// The one document, its handle, and the log of calls into the host.
-StandinDocument &TheDocument();
-HostDocument TheDocumentHandle();
-std::vector<HostCallRecord> &CallLog();
-// Calls to any of the 114 functions the plug-in must never call.
-std::vector<std::string> &UnexpectedCalls();
-
-// A fresh document with these points, none selected, object 0 current.
+// TheHost().Reset(points): a fresh document with these points, none
+// selected, object 0 current, and an empty log.
 void ResetDocument(const std::vector<Point3f> &points);
-int SelectedCount();
-
-// Reads the "v X Y Z" lines of a Wavefront OBJ file into points, whatever
-// their length, after an optional UTF-8 byte-order mark, with LF or CRLF line
-// ends. False with the reason in error (naming the line where there is one)
-// when the file cannot be read, a "v" line lacks its three numbers, or it
-// holds no vertex.
-bool ReadObjVertices(const wchar_t *path, std::vector<Point3f> &points, std::string &error);

@@ -3,114 +3,114 @@
 #include <string.h>
 
 #include <algorithm>
+#include <utility>
 
-static FakeHost *g_fake;
-
-static void Log(HostCall call, HostDocument doc, ObjectIndex object, VertexIndex vertex)
+const char *HostFunctionName(HostCall call)
 {
-    if (g_fake->logCalls) g_fake->log.push_back({call, doc, object, vertex});
-}
-
-static bool Known(HostDocument doc, ObjectIndex object, VertexIndex vertex)
-{
-    const bool ok = doc == g_fake->doc && object == g_fake->currentIndex && vertex >= 0 &&
-                    static_cast<size_t>(vertex) < g_fake->selected.size();
-    if (!ok) g_fake->wrongCall = true;
-    return ok;
-}
-
-static ObjectIndex GetCurrentObjectIndex(HostDocument doc)
-{
-    Log(HostCall::GetCurrentObjectIndex, doc, -1, -1);
-    return g_fake->currentIndex;
-}
-
-static HostObject GetObject(HostDocument doc, ObjectIndex index)
-{
-    Log(HostCall::GetObject, doc, index, -1);
-    return g_fake->objectExists ? g_fake->object : nullptr;
-}
-
-static int32_t GetVertexCount(HostObject)
-{
-    Log(HostCall::GetVertexCount, nullptr, -1, -1);
-    return g_fake->overrideCount ? g_fake->reportedCount
-                                 : static_cast<int32_t>(g_fake->points.size());
-}
-
-static int32_t GetVertexArray(HostObject, Point3f *out)
-{
-    Log(HostCall::GetVertexArray, nullptr, -1, -1);
-    // As many points as the count reported, like a host that keeps its word.
-    size_t n = g_fake->points.size();
-    if (g_fake->overrideCount)
-        n = g_fake->reportedCount < 0 ? 0 : std::min(n, static_cast<size_t>(g_fake->reportedCount));
-    if (n) memcpy(out, g_fake->points.data(), n * sizeof(Point3f));
-    return 1;
-}
-
-static int32_t IsSelect(HostDocument doc, ObjectIndex object, VertexIndex v)
-{
-    Log(HostCall::IsSelect, doc, object, v);
-    return Known(doc, object, v) && g_fake->selected[v];
-}
-
-static int32_t AddSelect(HostDocument doc, ObjectIndex object, VertexIndex v)
-{
-    Log(HostCall::AddSelect, doc, object, v);
-    if (Known(doc, object, v)) g_fake->selected[v] = true;
-    return 1;
-}
-
-static int32_t DeleteSelect(HostDocument doc, ObjectIndex object, VertexIndex v)
-{
-    Log(HostCall::DeleteSelect, doc, object, v);
-    if (Known(doc, object, v)) g_fake->selected[v] = false;
-    return 1;
-}
-
-static void Placeholder(void) {}
-static HostProc PlaceholderLookup(void *, const char *) { return Placeholder; }
-
-void InstallFakeHost(FakeHost &host)
-{
-    g_fake = &host;
-    host.log.reserve(4096);  // so that logging never allocates during a walk
-    BindHostFunctions(g_host, PlaceholderLookup, nullptr);
-    g_host.MQDoc_GetCurrentObjectIndex = GetCurrentObjectIndex;
-    g_host.MQDoc_GetObject = GetObject;
-    g_host.MQObj_GetVertexCount = GetVertexCount;
-    g_host.MQObj_GetVertexArray = GetVertexArray;
-    g_host.MQDoc_IsSelectVertex = IsSelect;
-    g_host.MQDoc_AddSelectVertex = AddSelect;
-    g_host.MQDoc_DeleteSelectVertex = DeleteSelect;
-}
-
-void RemoveFakeHost()
-{
-    g_host = HostFunctionTable();
-    g_fake = nullptr;
-}
-
-void SetPoints(FakeHost &host, std::vector<Point3f> points)
-{
-    host.selected.assign(points.size(), false);
-    host.points = std::move(points);
-}
-
-int SelectedCount(const FakeHost &host)
-{
-    int n = 0;
-    for (bool s : host.selected) n += s;
-    return n;
+    static const char *const names[] = {"MQ_GetWindowHandle",    "MQDoc_GetCurrentObjectIndex",
+                                        "MQDoc_GetObject",       "MQObj_GetVertexCount",
+                                        "MQObj_GetVertexArray",  "MQDoc_IsSelectVertex",
+                                        "MQDoc_AddSelectVertex", "MQDoc_DeleteSelectVertex"};
+    return names[static_cast<int>(call)];
 }
 
 std::string Describe(const LoggedCall &c)
 {
-    static const char *const names[] = {"MQDoc_GetCurrentObjectIndex", "MQDoc_GetObject",
-                                        "MQObj_GetVertexCount",        "MQObj_GetVertexArray",
-                                        "MQDoc_IsSelectVertex",        "MQDoc_AddSelectVertex",
-                                        "MQDoc_DeleteSelectVertex"};
-    return std::string(names[static_cast<int>(c.call)]) + "(object " + std::to_string(c.object) +
+    return std::string(HostFunctionName(c.call)) + "(object " + std::to_string(c.object) +
            ", vertex " + std::to_string(c.vertex) + ")";
+}
+
+void FakeHost::Log(HostCall call, HostDocument document, ObjectIndex index, VertexIndex vertex)
+{
+    if (logCalls) log.push_back({call, document, index, vertex, threadId ? threadId() : 0});
+}
+
+// The selection calls act only on this document's current object.
+bool FakeHost::Addresses(HostDocument document, ObjectIndex index, VertexIndex vertex)
+{
+    const bool ok = document == doc && index == currentIndex && vertex >= 0 &&
+                    static_cast<size_t>(vertex) < selected.size();
+    if (!ok) wrongCall = true;
+    return ok;
+}
+
+HostWindow FakeHost::MQ_GetWindowHandle()
+{
+    Log(HostCall::MQ_GetWindowHandle, nullptr, -1, -1);
+    return mainWindow;
+}
+
+ObjectIndex FakeHost::MQDoc_GetCurrentObjectIndex(HostDocument document)
+{
+    Log(HostCall::MQDoc_GetCurrentObjectIndex, document, -1, -1);
+    return currentIndex;
+}
+
+HostObject FakeHost::MQDoc_GetObject(HostDocument document, ObjectIndex index)
+{
+    Log(HostCall::MQDoc_GetObject, document, index, -1);
+    const bool found = document == doc && index == currentIndex && objectExists;
+    return found ? object : nullptr;
+}
+
+int32_t FakeHost::MQObj_GetVertexCount(HostObject)
+{
+    Log(HostCall::MQObj_GetVertexCount, nullptr, -1, -1);
+    return overrideCount ? reportedCount : static_cast<int32_t>(points.size());
+}
+
+int32_t FakeHost::MQObj_GetVertexArray(HostObject, Point3f *out)
+{
+    Log(HostCall::MQObj_GetVertexArray, nullptr, -1, -1);
+    size_t n = points.size();
+    if (overrideCount) n = reportedCount <= 0 ? 0 : std::min(n, static_cast<size_t>(reportedCount));
+    if (n) memcpy(out, points.data(), n * sizeof(Point3f));
+    return 1;
+}
+
+int32_t FakeHost::MQDoc_IsSelectVertex(HostDocument document, ObjectIndex index, VertexIndex vertex)
+{
+    Log(HostCall::MQDoc_IsSelectVertex, document, index, vertex);
+    return Addresses(document, index, vertex) && selected[vertex];
+}
+
+int32_t FakeHost::MQDoc_AddSelectVertex(HostDocument document, ObjectIndex index,
+                                        VertexIndex vertex)
+{
+    Log(HostCall::MQDoc_AddSelectVertex, document, index, vertex);
+    if (!Addresses(document, index, vertex)) return 0;
+    selected[vertex] = true;
+    return 1;
+}
+
+int32_t FakeHost::MQDoc_DeleteSelectVertex(HostDocument document, ObjectIndex index,
+                                           VertexIndex vertex)
+{
+    Log(HostCall::MQDoc_DeleteSelectVertex, document, index, vertex);
+    if (!Addresses(document, index, vertex)) return 0;
+    selected[vertex] = false;
+    return 1;
+}
+
+void FakeHost::UnexpectedCall(const char *function) { unexpected.push_back(function); }
+
+void FakeHost::SetPoints(std::vector<Point3f> newPoints)
+{
+    selected.assign(newPoints.size(), false);
+    points = std::move(newPoints);
+}
+
+void FakeHost::Reset(std::vector<Point3f> newPoints)
+{
+    uint32_t (*const keep)() = threadId;
+    *this = FakeHost();
+    threadId = keep;
+    SetPoints(std::move(newPoints));
+}
+
+int FakeHost::SelectedCount() const
+{
+    int n = 0;
+    for (bool s : selected) n += s;
+    return n;
 }

@@ -55,6 +55,6 @@ TEST(Binding, FailedBindingKeepsTheLastWholeTable)
         EXPECT_EQ(Plugin().init(file[0] == 'Z' ? file : BesideTests(file)), 0);
         ResetDocument({{-1, 0, 0}});
         EXPECT_EQ(RunCommand({Click(IDOK)}), 1);
-        EXPECT_EQ(TheDocument().selected, std::vector<bool>{true});
+        EXPECT_EQ(TheHost().selected, std::vector<bool>{true});
     }
 }

@@ -44,12 +44,13 @@ DriverStep Do(std::function<void(HWND dialog)> call)
 
 int RunCommand(const std::vector<DriverStep> &steps)
 {
-    CallLog().clear();
+    TheHost().log.clear();
     ArmDialogDriver(steps, 10);
-    const int result = Plugin().modifyObject(0, TheDocumentHandle());
+    const int result = Plugin().modifyObject(0, TheHost().doc);
     DisarmDialogDriver();
     EXPECT_FALSE(DriverTimedOut()) << "the script left the dialog open";
-    EXPECT_TRUE(UnexpectedCalls().empty()) << "the plug-in called a host function it never should";
+    EXPECT_TRUE(TheHost().unexpected.empty())
+        << "the plug-in called a host function it never should";
     return result;
 }
 
@@ -63,11 +64,12 @@ std::string Call(const char *function, int object, int vertex)
 std::vector<std::string> HostCalls()
 {
     std::vector<std::string> calls;
-    for (const HostCallRecord &c : CallLog()) {
-        std::string line = Call(c.function.c_str(), c.object, c.vertex);
+    for (const LoggedCall &c : TheHost().log) {
+        const std::string function = HostFunctionName(c.call);
+        std::string line = Call(function.c_str(), c.object, c.vertex);
         // Calls that take the document must be given this one.
-        const bool takesDocument = c.function.rfind("MQDoc_", 0) == 0;
-        if (takesDocument && c.doc != TheDocumentHandle()) line += " (another document)";
+        const bool takesDocument = function.rfind("MQDoc_", 0) == 0;
+        if (takesDocument && c.doc != TheHost().doc) line += " (another document)";
         calls.push_back(line);
     }
     return calls;

@@ -34,8 +34,8 @@ TEST(Command, OtherIndexDoesNothing)
     ResetDocument(kRow);
     BindToThisHost();
     ArmDialogDriver({Click(IDCANCEL)}, 10);
-    EXPECT_EQ(Plugin().modifyObject(1, TheDocumentHandle()), 0);
-    EXPECT_EQ(Plugin().modifyObject(-1, TheDocumentHandle()), 0);
+    EXPECT_EQ(Plugin().modifyObject(1, TheHost().doc), 0);
+    EXPECT_EQ(Plugin().modifyObject(-1, TheHost().doc), 0);
     EXPECT_EQ(DrivenDialog(), nullptr) << "a dialog opened for a command that does not exist";
     DisarmDialogDriver();
     EXPECT_EQ(HostCalls().size(), 0u);
@@ -44,13 +44,13 @@ TEST(Command, OtherIndexDoesNothing)
 TEST(Command, OkOnFreshDialogSelectsBelowXZero)
 {
     ResetDocument(kRow);
-    TheDocument().selected[1] = true;  // outside: keeps its state
+    TheHost().selected[1] = true;  // outside: keeps its state
     BindToThisHost();
     EXPECT_EQ(RunCommand({Click(IDOK)}), 1);
     EXPECT_EQ(HostCalls(), Plus(Opening(), {Call("MQDoc_AddSelectVertex", 0, 0),
                                             Call("MQDoc_AddSelectVertex", 0, 2),
                                             Call("MQDoc_AddSelectVertex", 0, 6)}));
-    EXPECT_EQ(SelectedCount(), 4);
+    EXPECT_EQ(TheHost().SelectedCount(), 4);
 }
 
 TEST(Command, EnterActsAsOk)
@@ -58,7 +58,7 @@ TEST(Command, EnterActsAsOk)
     ResetDocument(kRow);
     BindToThisHost();
     EXPECT_EQ(RunCommand({Key(VK_RETURN)}), 1);
-    EXPECT_EQ(SelectedCount(), 3);
+    EXPECT_EQ(TheHost().SelectedCount(), 3);
 }
 
 TEST(Command, CancelEscapeAndCloseBoxChangeNothing)
@@ -83,7 +83,7 @@ TEST(Command, DialogSitsOnTheHostsWindow)
     BindToThisHost();
     HWND main = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 80, 400,
                                 300, nullptr, nullptr, nullptr, nullptr);
-    TheDocument().mainWindow = main;
+    TheHost().mainWindow = main;
     HWND owner = nullptr;
     RunCommand(
         {Do([&owner](HWND dialog) { owner = GetWindow(dialog, GW_OWNER); }), Click(IDCANCEL)});
@@ -94,13 +94,13 @@ TEST(Command, DialogSitsOnTheHostsWindow)
 TEST(Command, NoCurrentObjectAfterTheDialog)
 {
     ResetDocument(kRow);
-    TheDocument().currentIndex = -1;
+    TheHost().currentIndex = -1;
     BindToThisHost();
     EXPECT_EQ(RunCommand({Click(IDOK)}), 0);
     EXPECT_EQ(HostCalls(), (std::vector<std::string>{Call("MQ_GetWindowHandle"),
                                                      Call("MQDoc_GetCurrentObjectIndex")}));
-    TheDocument().currentIndex = 0;
-    TheDocument().objectExists = false;
+    TheHost().currentIndex = 0;
+    TheHost().objectExists = false;
     EXPECT_EQ(RunCommand({Click(IDOK)}), 0);
     EXPECT_EQ(HostCalls().size(), 3u);
 }
@@ -110,8 +110,8 @@ TEST(Command, CountTooLargeForABufferReadsNothing)
     for (int32_t count : {400000000, std::numeric_limits<int32_t>::max()}) {
         SCOPED_TRACE("count " + std::to_string(count));
         ResetDocument(kRow);
-        TheDocument().overrideCount = true;
-        TheDocument().reportedCount = count;
+        TheHost().overrideCount = true;
+        TheHost().reportedCount = count;
         BindToThisHost();
         EXPECT_EQ(RunCommand({Click(IDOK)}), 0);
         EXPECT_EQ(HostCalls(), (std::vector<std::string>{
@@ -155,7 +155,7 @@ TEST(Command, TypedTextReachesTheWalkAsAFloat)
         ResetDocument({{below, 0, 0}, {row.value, 0, 0}, {above, 0, 0}});
         BindToThisHost();
         EXPECT_EQ(RunCommand({Type(IDC_MAX_X_EDIT, row.text), Click(IDOK)}), 1);
-        EXPECT_EQ(TheDocument().selected, (std::vector<bool>{true, false, false}))
+        EXPECT_EQ(TheHost().selected, (std::vector<bool>{true, false, false}))
             << "\"" << row.text << "\" did not reach the walk as "
             << testing::PrintToString(row.value);
     }
@@ -188,7 +188,7 @@ TEST(Command, SwitchedOffBoundIsIgnoredWhateverItsText)
     BindToThisHost();
     // The upper X bound goes off with 5 in its box: every vertex is inside.
     EXPECT_EQ(RunCommand({Type(IDC_MAX_X_EDIT, "5"), Click(IDC_MAX_X_CHECK), Click(IDOK)}), 1);
-    EXPECT_EQ(SelectedCount(), 3);
+    EXPECT_EQ(TheHost().SelectedCount(), 3);
 }
 
 TEST(Command, EachModeEndToEnd)
@@ -211,7 +211,7 @@ TEST(Command, EachModeEndToEnd)
     for (const auto &row : rows) {
         SCOPED_TRACE("mode " + std::to_string(row.mode));
         ResetDocument(kRow);
-        TheDocument().selected[2] = true;
+        TheHost().selected[2] = true;
         BindToThisHost();
         EXPECT_EQ(RunCommand({Mode(row.mode), Click(IDOK)}), 1);
         EXPECT_EQ(HostCalls(), Plus(Opening(), row.calls));
@@ -223,8 +223,8 @@ TEST(Command, RandomModeDecidesEachInsideVertexOnce)
     std::vector<Point3f> points;
     for (int i = 0; i < 2000; ++i) points.push_back({i % 2 ? 1.0f : -1.0f, 0, 0});
     ResetDocument(points);
-    for (size_t i = 0; i < points.size(); i += 4) TheDocument().selected[i] = true;
-    const std::vector<bool> before = TheDocument().selected;
+    for (size_t i = 0; i < points.size(); i += 4) TheHost().selected[i] = true;
+    const std::vector<bool> before = TheHost().selected;
     BindToThisHost();
     EXPECT_EQ(RunCommand({Mode(3), Click(IDOK)}), 1);
     const std::vector<std::string> calls = HostCalls();
@@ -239,5 +239,5 @@ TEST(Command, RandomModeDecidesEachInsideVertexOnce)
     }
     EXPECT_TRUE(added > 400 && added < 600) << "uneven odds: " << added << " of 1000";
     for (size_t i = 1; i < points.size(); i += 2)
-        EXPECT_EQ(TheDocument().selected[i], before[i]) << "outside vertex " << i << " changed";
+        EXPECT_EQ(TheHost().selected[i], before[i]) << "outside vertex " << i << " changed";
 }

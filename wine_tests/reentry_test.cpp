@@ -90,7 +90,7 @@ DWORD WINAPI RunOnItsThread(void *param)
     ThreadRun &run = *static_cast<ThreadRun *>(param);
     if (run.startAfter) run.startAfter->Await();
     ArmDialogDriver(run.steps, 10);
-    run.result = Plugin().modifyObject(0, TheDocumentHandle());
+    run.result = Plugin().modifyObject(0, TheHost().doc);
     run.timedOut = DriverTimedOut();
     DisarmDialogDriver();
     run.finished->Raise();
@@ -107,9 +107,6 @@ DriverStep Handover(const Signal &raise, const Signal &await)
 }
 
 }  // namespace
-
-// The stand-in host's own export, linked into this program.
-extern "C" int32_t __stdcall MQObj_GetVertexArray(HostObject, Point3f *points);
 
 TEST(CommandReentry, EachOpenDialogAppliesItsOwnChoice)
 {
@@ -138,19 +135,19 @@ TEST(CommandReentry, EachOpenDialogAppliesItsOwnChoice)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.inner);
         ResetDocument(kRow);
-        TheDocument().selected[4] = true;  // only the inner walk may clear it
+        TheHost().selected[4] = true;  // only the inner walk may clear it
         BindToThisHost();
         int innerResult = -1;
         const DriverStep runAgain = Do([&](HWND) {
             ArmDialogDriver(Then(kInnerChoice, {c.innerEnd}), 10);
-            innerResult = Plugin().modifyObject(0, TheDocumentHandle());
+            innerResult = Plugin().modifyObject(0, TheHost().doc);
             EXPECT_FALSE(DriverTimedOut()) << "the inner script left its dialog open";
             DisarmDialogDriver();
         });
         EXPECT_EQ(RunCommand(Then(kOuterChoice, {runAgain, Click(IDOK)})), 1);
         EXPECT_EQ(innerResult, c.innerResult);
         EXPECT_EQ(HostCalls(), c.calls);
-        EXPECT_EQ(TheDocument().selected, c.selected);
+        EXPECT_EQ(TheHost().selected, c.selected);
     }
 }
 
@@ -199,12 +196,12 @@ TEST(CommandReentry, TwoThreadsEachApplyTheirOwnChoice)
         EXPECT_EQ(runs[i].result, 1);
         EXPECT_FALSE(runs[i].timedOut) << "the script left the dialog open";
         std::vector<std::string> calls;
-        for (const HostCallRecord &c : CallLog())
+        for (const LoggedCall &c : TheHost().log)
             if (c.thread == runs[i].thread)
-                calls.push_back(Call(c.function.c_str(), c.object, c.vertex));
+                calls.push_back(Call(HostFunctionName(c.call), c.object, c.vertex));
         EXPECT_EQ(calls, expected[i]);
     }
-    EXPECT_EQ(TheDocument().selected, (std::vector<bool>{true, true, false, true, true}));
+    EXPECT_EQ(TheHost().selected, (std::vector<bool>{true, true, false, true, true}));
 }
 
 TEST(CommandReentry, AQuitMessageIsNoOk)
@@ -254,27 +251,4 @@ TEST(CommandReentry, BindingAgainWhileTheDialogIsOpen)
         EXPECT_EQ(HostCalls(), c.calls);
     }
     BindToThisHost();
-}
-
-TEST(CommandReentry, StandinHostWritesNoMorePointsThanReported)
-{
-    // The host double fills the plug-in's buffer with as many points as the
-    // count it reported, never more: a negative count is none.
-    const struct {
-        int32_t count;
-        size_t written;
-    } cases[] = {{-1, 0}, {INT32_MIN, 0}, {0, 0}, {2, 2}, {9, 5}};
-    for (const auto &c : cases) {
-        SCOPED_TRACE("count " + std::to_string(c.count));
-        ResetDocument(kRow);
-        TheDocument().overrideCount = true;
-        TheDocument().reportedCount = c.count;
-        const Point3f canary = {7, 7, 7};
-        std::vector<Point3f> buffer(8, canary);
-        MQObj_GetVertexArray(nullptr, buffer.data());
-        size_t written = 0;
-        while (written < buffer.size() && buffer[written].x != canary.x) ++written;
-        EXPECT_EQ(written, c.written);
-        for (size_t i = written; i < buffer.size(); ++i) EXPECT_EQ(buffer[i].x, canary.x) << i;
-    }
 }
