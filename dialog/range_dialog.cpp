@@ -19,20 +19,11 @@
 #include <commctrl.h>
 #include <stdint.h>
 
-#include "numbers/number_text.h"
+#include "dialog/range_dialog_internal.h"
 #include "dialog/resource_ids.h"
+#include "numbers/number_text.h"
 #include "numbers/spin_encoding.h"
 #include "selection/range_selection.h"
-
-// One run of the dialog. OK fills *param and sets confirmed, and only OK: a
-// dialog ended any other way leaves it false.
-struct RunState {
-    RangeParam *param;
-    bool confirmed;
-    // Set just before the spin-to-edit path writes a text; the EN_UPDATE
-    // that the write raises clears it instead of moving the spin.
-    bool ignoreNextEditUpdate;
-};
 
 enum { STRING_BUFFER = 128 };
 
@@ -205,7 +196,7 @@ static INT_PTR OnSpinScroll(HWND dialog, RunState &state, HWND spin)
     return TRUE;
 }
 
-static INT_PTR CALLBACK RangeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR CALLBACK RangeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_INITDIALOG) return OnInitDialog(dialog, reinterpret_cast<RunState *>(lParam));
     RunState *state = StateOf(dialog);
@@ -223,11 +214,8 @@ static INT_PTR CALLBACK RangeDialogProc(HWND dialog, UINT message, WPARAM wParam
 
 bool AskRangeChoice(HINSTANCE instance, HWND owner, RangeParam &param)
 {
-    // The template's spins need their class before the dialog is created.
-    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_UPDOWN_CLASS};
-    InitCommonControlsEx(&classes);  // failure shows as a dialog that does not open
-
-    RunState run = {&param, false, false};
+    RunState run;
+    StartRun(run, param);
     const INT_PTR result = DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_RANGE), owner,
                                            RangeDialogProc, reinterpret_cast<LPARAM>(&run));
     // A quit message in the owner's queue also ends the modal loop with

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "dialog/resource_ids.h"
-#include "test_support/range_dialog_modeless.h"
 #include "wine_tests/plugin_load.h"
 
 static const int kChecks[6] = {IDC_MIN_X_CHECK, IDC_MIN_Y_CHECK, IDC_MIN_Z_CHECK,
@@ -15,14 +14,16 @@ static const int kEdits[6] = {IDC_MIN_X_EDIT, IDC_MIN_Y_EDIT, IDC_MIN_Z_EDIT,
 static const int kSpins[6] = {IDC_MIN_X_SPIN, IDC_MIN_Y_SPIN, IDC_MIN_Z_SPIN,
                               IDC_MAX_X_SPIN, IDC_MAX_Y_SPIN, IDC_MAX_Z_SPIN};
 
-OpenDialog::OpenDialog() : window(CreateRangeDialog(Plugin().module, nullptr))
+OpenDialog::OpenDialog()
 {
+    StartRun(run, param);
+    window = CreateRangeDialog(Plugin().module, nullptr, run);
     EXPECT_NE(window, nullptr) << "the dialog cannot be created (error " << GetLastError() << ")";
 }
 
 OpenDialog::~OpenDialog()
 {
-    if (window) DestroyRangeDialog(window);
+    if (window) DestroyWindow(window);
 }
 
 static void ClickArrow(HWND dialog, int id, bool up)

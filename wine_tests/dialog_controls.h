@@ -11,9 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "dialog/range_dialog_internal.h"
+#include "selection/range_selection.h"
+
 // The dialog, open for one test: created from cubrik.dll's template with the
-// dialog's own procedure, destroyed when the test's scope ends.
+// dialog's own procedure (the DLL's object), over a run and record of its
+// own, destroyed when the test's scope ends.
 struct OpenDialog {
+    RangeParam param;
+    RunState run;
     HWND window;
     OpenDialog();
     ~OpenDialog();

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include "dialog/resource_ids.h"
-#include "test_support/range_dialog_modeless.h"
 #include "wine_tests/dialog_controls.h"
 
 enum { ZERO = 4194296, TOP = 8388592 };
@@ -186,14 +185,13 @@ TEST(Dialog, OkFillsTheRecordFromWhatTheControlsShow)
         SCOPED_TRACE(row.fault);
         OpenDialog dialog;
         ASSERT_NE(dialog.window, nullptr);
-        RangeParam got;
-        EXPECT_FALSE(ConfirmedChoice(dialog.window, got)) << "confirmed before OK";
+        EXPECT_FALSE(dialog.run.confirmed) << "confirmed before OK";
         for (const UserStep &step : row.steps) step(dialog.window);
         Press(IDOK)(dialog.window);
         RangeParam expected = {
             {0, 0, false, true}, {0, 0, false, false}, {0, 0, false, false}, Select};
         row.expect(expected);
-        ASSERT_TRUE(ConfirmedChoice(dialog.window, got));
-        EXPECT_EQ(Show(got), Show(expected));
+        ASSERT_TRUE(dialog.run.confirmed);
+        EXPECT_EQ(Show(dialog.param), Show(expected));
     }
 }
