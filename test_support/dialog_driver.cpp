@@ -88,8 +88,10 @@ static void ClickSpin(HWND spin, bool up)
     RECT r;
     GetClientRect(spin, &r);
     const LPARAM at = MAKELPARAM(r.right / 2, up ? r.bottom / 4 : r.bottom * 3 / 4);
-    SendMessageA(spin, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    SendMessageA(spin, WM_LBUTTONUP, 0, at);
+    SendMessageW(spin, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(spin, WM_LBUTTONUP, 0, at);
+    // The mouse moves on, as a user's does: the arrow is no longer hot.
+    SendMessageW(spin, WM_MOUSELEAVE, 0, 0);
 }
 
 static void TypeInto(HWND edit, const std::string &text)
@@ -108,9 +110,8 @@ static void PressKey(HWND dialog, int key)
     PostMessageA(target, WM_KEYUP, key, 0xC0000001);
 }
 
-static void RunStep(const DriverRun &run, const DriverStep &step)
+void PerformStep(HWND dialog, const DriverStep &step)
 {
-    HWND dialog = run.dialog;
     HWND control = GetDlgItem(dialog, step.id);
     switch (step.action) {
     case DriverAction::SpinUp:
@@ -142,9 +143,46 @@ static void RunStep(const DriverRun &run, const DriverStep &step)
     case DriverAction::Call:
         if (step.call) step.call(dialog);
         break;
+    case DriverAction::SpinReports:
+        SendMessageW(control, UDM_SETPOS32, 0, step.value);
+        SendMessageW(dialog, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0),
+                     reinterpret_cast<LPARAM>(control));
+        break;
     case DriverAction::Pause:
         break;
     }
+}
+
+static DriverStep Make(DriverAction action, int id, int value = 0, const char *text = "")
+{
+    DriverStep s;
+    s.action = action;
+    s.id = id;
+    s.value = value;
+    s.text = text;
+    return s;
+}
+
+DriverStep Up(int spin) { return Make(DriverAction::SpinUp, spin); }
+DriverStep Down(int spin) { return Make(DriverAction::SpinDown, spin); }
+DriverStep Type(int edit, const char *text) { return Make(DriverAction::Type, edit, 0, text); }
+DriverStep SetText(int edit, const char *text)
+{
+    return Make(DriverAction::SetText, edit, 0, text);
+}
+DriverStep Click(int id) { return Make(DriverAction::Click, id); }
+DriverStep Mode(int index) { return Make(DriverAction::ChooseMode, 0, index); }
+DriverStep Key(int virtualKey) { return Make(DriverAction::Key, 0, virtualKey); }
+DriverStep CloseBox() { return Make(DriverAction::CloseBox, 0); }
+DriverStep Do(std::function<void(HWND dialog)> call)
+{
+    DriverStep step = Make(DriverAction::Call, 0);
+    step.call = std::move(call);
+    return step;
+}
+DriverStep SpinReports(int spin, int position)
+{
+    return Make(DriverAction::SpinReports, spin, position);
 }
 
 static void CALLBACK OnTick(HWND, UINT, UINT_PTR timer, DWORD)
@@ -165,7 +203,7 @@ static void CALLBACK OnTick(HWND, UINT, UINT_PTR timer, DWORD)
     if (run.next < run.steps.size()) {
         const DriverStep step = run.steps[run.next++];
         run.busy = true;
-        RunStep(run, step);
+        PerformStep(run.dialog, step);
         run.busy = false;
         if (step.action == DriverAction::Pause)
             Schedule(run, step.value);

@@ -1,7 +1,10 @@
-// Drives the plug-in's modal dialog from inside the host process, as a user
-// would, one step per tick of a thread timer: a WH_CBT hook notices the
-// dialog being activated and starts the script. Deterministic: every step
-// runs on the dialog's own thread, between two turns of its message loop.
+// What a user does to the range dialog, as rows of steps, each done by one
+// function (PerformStep): the Wine tests perform them on a modeless dialog
+// and read the controls back; the driver below replays them inside the modal
+// dialog of the plug-in's command, from the host process, one step per tick
+// of a thread timer: a WH_CBT hook notices the dialog being created and
+// starts the script. Deterministic: every step runs on the dialog's own
+// thread, between two turns of its message loop.
 #pragma once
 
 #include <windows.h>
@@ -11,16 +14,17 @@
 #include <vector>
 
 enum class DriverAction {
-    SpinUp,      // a mouse click on the up arrow of spin `id`
-    SpinDown,    // a mouse click on the down arrow of spin `id`
-    Type,        // select all of edit `id` and type `text` key by key
-    SetText,     // SetDlgItemTextA(id, text)
-    Click,       // a click on button or checkbox `id` (BM_CLICK)
-    ChooseMode,  // choose entry `value` of the operation list, as the user would
-    Key,         // key `value` (a virtual-key code) pressed and released on the focus
-    CloseBox,    // the close box in the title bar
-    Pause,       // waits `value` milliseconds before the next step
-    Call,        // calls `call` with the dialog (it may run the command again)
+    SpinUp,       // a mouse click on the up arrow of spin `id`
+    SpinDown,     // a mouse click on the down arrow of spin `id`
+    Type,         // select all of edit `id` and type `text` key by key
+    SetText,      // SetDlgItemTextA(id, text)
+    Click,        // a click on button or checkbox `id` (BM_CLICK)
+    ChooseMode,   // choose entry `value` of the operation list, as the user would
+    Key,          // key `value` (a virtual-key code) pressed and released on the focus
+    CloseBox,     // the close box in the title bar
+    Pause,        // waits `value` milliseconds before the next step
+    Call,         // calls `call` with the dialog (it may run the command again)
+    SpinReports,  // what spin `id` does for a step it takes: moves to `value`, tells the dialog
 };
 
 struct DriverStep {
@@ -31,6 +35,22 @@ struct DriverStep {
     std::function<void(HWND dialog)> call;
     std::string source;  // where the step came from, for messages: script step 3 "up 1012"
 };
+
+// Steps, built readably.
+DriverStep Up(int spin);
+DriverStep Down(int spin);
+DriverStep Type(int edit, const char *text);
+DriverStep SetText(int edit, const char *text);
+DriverStep Click(int id);
+DriverStep Mode(int index);
+DriverStep Key(int virtualKey);
+DriverStep CloseBox();
+DriverStep Do(std::function<void(HWND dialog)> call);  // may run the command again
+DriverStep SpinReports(int spin, int position);
+
+// Does the step to the dialog and returns once the dialog has answered it;
+// only a key is posted, for a modal loop to see as typed. Pause does nothing.
+void PerformStep(HWND dialog, const DriverStep &step);
 
 // Arms the driver for the next dialog that opens on this thread. Steps run
 // every `tickMs`; when the script ends with the dialog still open the driver

@@ -26,62 +26,6 @@ OpenDialog::~OpenDialog()
     if (window) DestroyWindow(window);
 }
 
-static void ClickArrow(HWND dialog, int id, bool up)
-{
-    HWND spin = GetDlgItem(dialog, id);
-    RECT r;
-    GetClientRect(spin, &r);
-    const LPARAM at = MAKELPARAM(r.right / 2, up ? r.bottom / 4 : r.bottom * 3 / 4);
-    SendMessageW(spin, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    SendMessageW(spin, WM_LBUTTONUP, 0, at);
-}
-
-UserStep UpArrow(int spin)
-{
-    return [spin](HWND dialog) { ClickArrow(dialog, spin, true); };
-}
-
-UserStep DownArrow(int spin)
-{
-    return [spin](HWND dialog) { ClickArrow(dialog, spin, false); };
-}
-
-UserStep TypeKeys(int edit, const char *text)
-{
-    const std::string keys(text);
-    return [edit, keys](HWND dialog) {
-        HWND box = GetDlgItem(dialog, edit);
-        SendMessageA(box, EM_SETSEL, 0, -1);
-        if (keys.empty()) SendMessageA(box, WM_CHAR, VK_BACK, 1);
-        for (unsigned char c : keys) SendMessageA(box, WM_CHAR, c, 1);
-    };
-}
-
-UserStep Press(int id)
-{
-    return [id](HWND dialog) { SendDlgItemMessageW(dialog, id, BM_CLICK, 0, 0); };
-}
-
-UserStep Choose(int entry)
-{
-    return [entry](HWND dialog) {
-        HWND list = GetDlgItem(dialog, IDC_MODE_COMBO);
-        SendMessageW(list, CB_SETCURSEL, entry, 0);
-        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_MODE_COMBO, CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(list));
-    };
-}
-
-UserStep SpinReports(int spin, int position)
-{
-    return [spin, position](HWND dialog) {
-        HWND control = GetDlgItem(dialog, spin);
-        SendMessageW(control, UDM_SETPOS32, 0, position);
-        SendMessageW(dialog, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0),
-                     reinterpret_cast<LPARAM>(control));
-    };
-}
-
 DialogState ReadDialog(HWND dialog)
 {
     DialogState s;

@@ -86,7 +86,7 @@ TEST(DialogText, ShowsTheJapaneseTextsOnAnyCodePage)
     }
 
     // The closed list shows the entry chosen last, as the user reads it.
-    Choose(Random)(dialog.window);
+    PerformStep(dialog.window, Mode(Random));
     const DialogState chosen = ReadDialog(dialog.window);
     const size_t list = 22 - 1;
     ASSERT_LT(list, chosen.childTexts.size());
