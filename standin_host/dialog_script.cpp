@@ -57,41 +57,33 @@ static void Snapshot(HWND dialog, const std::string &path, const std::string &so
     FailDriverStep();
 }
 
-static DriverStep Step(DriverAction action, int id = 0, int value = 0)
-{
-    DriverStep step;
-    step.action = action;
-    step.id = id;
-    step.value = value;
-    return step;
-}
+// kBoundIds's rows axis by axis, as the summary reads them: x's lower and
+// upper bound, then y's, then z's.
+static const int kAxisOrder[6] = {0, 3, 1, 4, 2, 5};
 
-// The controls a step may name, by kind; a script naming any other number is
-// wrong before it runs.
+// The controls a step may name, by kind (the field of each bound's row, and
+// for buttons OK and Cancel too); a script naming any other number is wrong
+// before it runs.
 struct ControlKind {
     const char *name;
-    int ids[8];  // zero-terminated
+    int BoundIds::*field;
+    bool orButtons;
 };
-static const ControlKind SPINS = {"a spin",
-                                  {IDC_MIN_X_SPIN, IDC_MAX_X_SPIN, IDC_MIN_Y_SPIN, IDC_MAX_Y_SPIN,
-                                   IDC_MIN_Z_SPIN, IDC_MAX_Z_SPIN}};
-static const ControlKind EDITS = {"an edit box",
-                                  {IDC_MIN_X_EDIT, IDC_MAX_X_EDIT, IDC_MIN_Y_EDIT, IDC_MAX_Y_EDIT,
-                                   IDC_MIN_Z_EDIT, IDC_MAX_Z_EDIT}};
-static const ControlKind BUTTONS = {"a checkbox or button",
-                                    {IDC_MIN_X_CHECK, IDC_MAX_X_CHECK, IDC_MIN_Y_CHECK,
-                                     IDC_MAX_Y_CHECK, IDC_MIN_Z_CHECK, IDC_MAX_Z_CHECK, IDOK,
-                                     IDCANCEL}};
+static const ControlKind SPINS = {"a spin", &BoundIds::spin, false};
+static const ControlKind EDITS = {"an edit box", &BoundIds::edit, false};
+static const ControlKind BUTTONS = {"a checkbox or button", &BoundIds::check, true};
 enum { MODE_COUNT = 4, LONGEST_PAUSE_MS = 60000 };
 
 // "" when id is one of kind's controls, else why not, with the valid numbers.
 static std::string CheckControl(int id, const ControlKind &kind)
 {
+    std::vector<int> known;
+    for (int row : kAxisOrder) known.push_back(kBoundIds[row].*kind.field);
+    if (kind.orButtons) known.insert(known.end(), {IDOK, IDCANCEL});
     std::string valid;
-    for (int known : kind.ids) {
-        if (!known) break;
-        if (known == id) return "";
-        valid += (valid.empty() ? "" : " ") + std::to_string(known);
+    for (int k : known) {
+        if (k == id) return "";
+        valid += (valid.empty() ? "" : " ") + std::to_string(k);
     }
     return std::to_string(id) + " is not " + kind.name + " of the dialog (those are " + valid + ")";
 }
@@ -201,21 +193,17 @@ bool ParseDriverScript(const char *script, std::vector<DriverStep> &steps, std::
 
 std::string DescribeDialog(HWND dialog)
 {
-    struct Bound {
-        int check, edit;
-        const char *format;  // how the bound reads when it is on
-    };
-    static const Bound bounds[] = {
-        {IDC_MIN_X_CHECK, IDC_MIN_X_EDIT, "%s < x"}, {IDC_MAX_X_CHECK, IDC_MAX_X_EDIT, "x < %s"},
-        {IDC_MIN_Y_CHECK, IDC_MIN_Y_EDIT, "%s < y"}, {IDC_MAX_Y_CHECK, IDC_MAX_Y_EDIT, "y < %s"},
-        {IDC_MIN_Z_CHECK, IDC_MIN_Z_EDIT, "%s < z"}, {IDC_MAX_Z_CHECK, IDC_MAX_Z_EDIT, "z < %s"},
-    };
     std::string out;
-    for (const Bound &b : bounds) {
+    for (int row : kAxisOrder) {
+        const BoundIds &b = kBoundIds[row];
         if (SendDlgItemMessageA(dialog, b.check, BM_GETCHECK, 0, 0) != BST_CHECKED) continue;
         char text[64] = "", part[96];
         GetDlgItemTextA(dialog, b.edit, text, sizeof text);
-        snprintf(part, sizeof part, b.format, text);
+        const char axis = "xyz"[row % 3];  // rows 0-2 are lower bounds, 3-5 upper ones
+        if (row < 3)
+            snprintf(part, sizeof part, "%s < %c", text, axis);
+        else
+            snprintf(part, sizeof part, "%c < %s", axis, text);
         out += (out.empty() ? "" : ", ") + std::string(part);
     }
     if (out.empty()) out = "no bound";

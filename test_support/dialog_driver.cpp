@@ -1,23 +1,17 @@
 #include "test_support/dialog_driver.h"
 
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 
 #include <commctrl.h>
-
-#include <algorithm>
 
 #include "dialog/resource_ids.h"
 
 // One armed script. Runs nest: a step may run the command again, whose own
 // dialog is driven by a run armed inside that step; and each thread that
-// runs the command drives its own dialog. So every run keeps its own state,
-// and the hook and timer callbacks find theirs by thread and timer.
+// runs the command drives its own dialog. So each thread keeps a stack of its
+// runs, innermost last, where the hook and timer callbacks find theirs.
 struct DriverRun {
-    bool inUse = false;
-    DWORD thread = 0;
-    int depth = 0;  // how many runs of this thread were armed before it
     std::vector<DriverStep> steps;
     size_t next = 0;
     UINT tickMs = 20;
@@ -32,30 +26,10 @@ struct DriverRun {
 
 enum { GRACE_TICKS = 100, MAX_RUNS = 16 };
 
-static DriverRun g_runs[MAX_RUNS];
-static SRWLOCK g_runsLock = SRWLOCK_INIT;
+static thread_local DriverRun *t_runs[MAX_RUNS];
+static thread_local int t_count;
 
-struct RunsLock {
-    RunsLock() { AcquireSRWLockExclusive(&g_runsLock); }
-    ~RunsLock() { ReleaseSRWLockExclusive(&g_runsLock); }
-};
-
-// This thread's innermost run that matches, or null.
-template <typename Match> static DriverRun *FindRun(Match match)
-{
-    RunsLock lock;
-    DriverRun *found = nullptr;
-    const DWORD thread = GetCurrentThreadId();
-    for (DriverRun &r : g_runs)
-        if (r.inUse && r.thread == thread && match(r) && (!found || r.depth > found->depth))
-            found = &r;
-    return found;
-}
-
-static DriverRun *InnermostRun()
-{
-    return FindRun([](const DriverRun &) { return true; });
-}
+static DriverRun *InnermostRun() { return t_count ? t_runs[t_count - 1] : nullptr; }
 
 static void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD);
 
@@ -72,42 +46,14 @@ static LRESULT CALLBACK OnCbt(int code, WPARAM wParam, LPARAM lParam)
         char cls[16] = "";
         GetClassNameA(window, cls, sizeof cls);
         // The newest run still waiting for its dialog takes this one.
-        DriverRun *run = strcmp(cls, "#32770") == 0
-                             ? FindRun([](const DriverRun &r) { return r.hook && !r.dialog; })
-                             : nullptr;
-        if (run) {
-            run->dialog = window;
-            Schedule(*run, run->tickMs);  // runs once the modal loop turns
-        }
+        for (int i = t_count; strcmp(cls, "#32770") == 0 && i-- > 0;)
+            if (!t_runs[i]->dialog) {
+                t_runs[i]->dialog = window;
+                Schedule(*t_runs[i], t_runs[i]->tickMs);  // runs once the modal loop turns
+                break;
+            }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-static void ClickSpin(HWND spin, bool up)
-{
-    RECT r;
-    GetClientRect(spin, &r);
-    const LPARAM at = MAKELPARAM(r.right / 2, up ? r.bottom / 4 : r.bottom * 3 / 4);
-    SendMessageW(spin, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    SendMessageW(spin, WM_LBUTTONUP, 0, at);
-    // The mouse moves on, as a user's does: the arrow is no longer hot.
-    SendMessageW(spin, WM_MOUSELEAVE, 0, 0);
-}
-
-static void TypeInto(HWND edit, const std::string &text)
-{
-    SendMessageA(edit, EM_SETSEL, 0, -1);
-    if (text.empty()) SendMessageA(edit, WM_CHAR, VK_BACK, 1);
-    for (unsigned char c : text) SendMessageA(edit, WM_CHAR, c, 1);
-}
-
-static void PressKey(HWND dialog, int key)
-{
-    // Posted, so that the modal loop's IsDialogMessage sees them as typed.
-    HWND target = GetFocus();
-    if (!target || (target != dialog && !IsChild(dialog, target))) target = dialog;
-    PostMessageA(target, WM_KEYDOWN, key, 1);
-    PostMessageA(target, WM_KEYUP, key, 0xC0000001);
 }
 
 void PerformStep(HWND dialog, const DriverStep &step)
@@ -115,11 +61,21 @@ void PerformStep(HWND dialog, const DriverStep &step)
     HWND control = GetDlgItem(dialog, step.id);
     switch (step.action) {
     case DriverAction::SpinUp:
-    case DriverAction::SpinDown:
-        ClickSpin(control, step.action == DriverAction::SpinUp);
+    case DriverAction::SpinDown: {
+        RECT r;
+        GetClientRect(control, &r);
+        const bool up = step.action == DriverAction::SpinUp;
+        const LPARAM at = MAKELPARAM(r.right / 2, up ? r.bottom / 4 : r.bottom * 3 / 4);
+        SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageW(control, WM_LBUTTONUP, 0, at);
+        // The mouse moves on, as a user's does: the arrow is no longer hot.
+        SendMessageW(control, WM_MOUSELEAVE, 0, 0);
         break;
+    }
     case DriverAction::Type:
-        TypeInto(control, step.text);
+        SendMessageA(control, EM_SETSEL, 0, -1);
+        if (step.text.empty()) SendMessageA(control, WM_CHAR, VK_BACK, 1);
+        for (unsigned char c : step.text) SendMessageA(control, WM_CHAR, c, 1);
         break;
     case DriverAction::SetText:
         SetDlgItemTextA(dialog, step.id, step.text.c_str());
@@ -134,9 +90,14 @@ void PerformStep(HWND dialog, const DriverStep &step)
                      reinterpret_cast<LPARAM>(list));
         break;
     }
-    case DriverAction::Key:
-        PressKey(dialog, step.value);
+    case DriverAction::Key: {
+        // Posted, so that the modal loop's IsDialogMessage sees them as typed.
+        HWND target = GetFocus();
+        if (!target || (target != dialog && !IsChild(dialog, target))) target = dialog;
+        PostMessageA(target, WM_KEYDOWN, step.value, 1);
+        PostMessageA(target, WM_KEYUP, step.value, 0xC0000001);
         break;
+    }
     case DriverAction::CloseBox:
         SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
         break;
@@ -153,41 +114,11 @@ void PerformStep(HWND dialog, const DriverStep &step)
     }
 }
 
-static DriverStep Make(DriverAction action, int id, int value = 0, const char *text = "")
-{
-    DriverStep s;
-    s.action = action;
-    s.id = id;
-    s.value = value;
-    s.text = text;
-    return s;
-}
-
-DriverStep Up(int spin) { return Make(DriverAction::SpinUp, spin); }
-DriverStep Down(int spin) { return Make(DriverAction::SpinDown, spin); }
-DriverStep Type(int edit, const char *text) { return Make(DriverAction::Type, edit, 0, text); }
-DriverStep SetText(int edit, const char *text)
-{
-    return Make(DriverAction::SetText, edit, 0, text);
-}
-DriverStep Click(int id) { return Make(DriverAction::Click, id); }
-DriverStep Mode(int index) { return Make(DriverAction::ChooseMode, 0, index); }
-DriverStep Key(int virtualKey) { return Make(DriverAction::Key, 0, virtualKey); }
-DriverStep CloseBox() { return Make(DriverAction::CloseBox, 0); }
-DriverStep Do(std::function<void(HWND dialog)> call)
-{
-    DriverStep step = Make(DriverAction::Call, 0);
-    step.call = std::move(call);
-    return step;
-}
-DriverStep SpinReports(int spin, int position)
-{
-    return Make(DriverAction::SpinReports, spin, position);
-}
-
 static void CALLBACK OnTick(HWND, UINT, UINT_PTR timer, DWORD)
 {
-    DriverRun *found = FindRun([timer](const DriverRun &r) { return r.timer == timer; });
+    DriverRun *found = nullptr;
+    for (int i = 0; i < t_count; ++i)
+        if (t_runs[i]->timer == timer) found = t_runs[i];
     if (!found) {
         KillTimer(nullptr, timer);
         return;
@@ -220,50 +151,26 @@ static void CALLBACK OnTick(HWND, UINT, UINT_PTR timer, DWORD)
 
 void ArmDialogDriver(const std::vector<DriverStep> &steps, UINT tickMs)
 {
-    DriverRun *run = nullptr;
-    {
-        RunsLock lock;
-        const DWORD thread = GetCurrentThreadId();
-        int depth = 0;
-        for (DriverRun &r : g_runs)
-            if (r.inUse && r.thread == thread) depth = std::max(depth, r.depth + 1);
-        for (DriverRun &r : g_runs)
-            if (!r.inUse) {
-                run = &r;
-                break;
-            }
-        if (!run) {
-            fprintf(stderr, "host: more than %d dialog scripts armed at once\n", MAX_RUNS);
-            return;
-        }
-        *run = DriverRun();
-        run->inUse = true;
-        run->thread = thread;
-        run->depth = depth;
+    if (t_count == MAX_RUNS) {
+        fprintf(stderr, "host: more than %d dialog scripts armed at once\n", MAX_RUNS);
+        return;
     }
+    DriverRun *run = new DriverRun();
     run->steps = steps;
     run->tickMs = tickMs;
     run->hook = SetWindowsHookExA(WH_CBT, OnCbt, nullptr, GetCurrentThreadId());
+    t_runs[t_count++] = run;
 }
 
-// What a run saw, and what the last run disarmed on this thread saw.
-struct Outcome {
-    HWND dialog;
-    bool timedOut;
-    bool stepFailed;
-};
-static thread_local Outcome t_last;
+// What the last run disarmed on this thread saw.
+static thread_local DriverRun *t_last;
+static const DriverRun kNoRun;
 
-static Outcome OutcomeOf(const DriverRun &run)
+// The innermost armed run, or else the last one.
+static const DriverRun &Seen()
 {
-    return {run.dialog, run.timedOut, run.stepFailed};
-}
-
-// The innermost armed run's, or else the last one's.
-static Outcome CurrentOutcome()
-{
-    const DriverRun *run = InnermostRun();
-    return run ? OutcomeOf(*run) : t_last;
+    const DriverRun *run = t_count ? InnermostRun() : t_last;
+    return run ? *run : kNoRun;
 }
 
 void DisarmDialogDriver()
@@ -272,14 +179,14 @@ void DisarmDialogDriver()
     if (!run) return;
     if (run->hook) UnhookWindowsHookEx(run->hook);
     if (run->timer) KillTimer(nullptr, run->timer);
-    t_last = OutcomeOf(*run);
-    RunsLock lock;
-    *run = DriverRun();
+    delete t_last;
+    t_last = run;
+    --t_count;
 }
 
-HWND DrivenDialog() { return CurrentOutcome().dialog; }
-bool DriverTimedOut() { return CurrentOutcome().timedOut; }
-bool DriverStepFailed() { return CurrentOutcome().stepFailed; }
+HWND DrivenDialog() { return Seen().dialog; }
+bool DriverTimedOut() { return Seen().timedOut; }
+bool DriverStepFailed() { return Seen().stepFailed; }
 
 void FailDriverStep()
 {

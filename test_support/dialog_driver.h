@@ -37,16 +37,36 @@ struct DriverStep {
 };
 
 // Steps, built readably.
-DriverStep Up(int spin);
-DriverStep Down(int spin);
-DriverStep Type(int edit, const char *text);
-DriverStep SetText(int edit, const char *text);
-DriverStep Click(int id);
-DriverStep Mode(int index);
-DriverStep Key(int virtualKey);
-DriverStep CloseBox();
-DriverStep Do(std::function<void(HWND dialog)> call);  // may run the command again
-DriverStep SpinReports(int spin, int position);
+inline DriverStep Step(DriverAction action, int id = 0, int value = 0, const char *text = "",
+                       std::function<void(HWND dialog)> call = nullptr)
+{
+    DriverStep step;
+    step.action = action, step.id = id, step.value = value, step.text = text, step.call = call;
+    return step;
+}
+inline DriverStep Up(int spin) { return Step(DriverAction::SpinUp, spin); }
+inline DriverStep Down(int spin) { return Step(DriverAction::SpinDown, spin); }
+inline DriverStep Type(int edit, const char *text)
+{
+    return Step(DriverAction::Type, edit, 0, text);
+}
+inline DriverStep SetText(int edit, const char *text)
+{
+    return Step(DriverAction::SetText, edit, 0, text);
+}
+inline DriverStep Click(int id) { return Step(DriverAction::Click, id); }
+inline DriverStep Mode(int index) { return Step(DriverAction::ChooseMode, 0, index); }
+inline DriverStep Key(int virtualKey) { return Step(DriverAction::Key, 0, virtualKey); }
+inline DriverStep CloseBox() { return Step(DriverAction::CloseBox); }
+inline DriverStep SpinReports(int spin, int position)
+{
+    return Step(DriverAction::SpinReports, spin, position);
+}
+// A step that calls `call` with the dialog; it may run the command again.
+inline DriverStep Do(std::function<void(HWND dialog)> call)
+{
+    return Step(DriverAction::Call, 0, 0, "", call);
+}
 
 // Does the step to the dialog and returns once the dialog has answered it;
 // only a key is posted, for a modal loop to see as typed. Pause does nothing.

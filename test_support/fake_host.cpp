@@ -14,12 +14,6 @@ const char *HostFunctionName(HostCall call)
     return names[static_cast<int>(call)];
 }
 
-std::string Describe(const LoggedCall &c)
-{
-    return std::string(HostFunctionName(c.call)) + "(object " + std::to_string(c.object) +
-           ", vertex " + std::to_string(c.vertex) + ")";
-}
-
 void FakeHost::Log(HostCall call, HostDocument document, ObjectIndex index, VertexIndex vertex)
 {
     if (logCalls) log.push_back({call, document, index, vertex, threadId ? threadId() : 0});

@@ -38,9 +38,6 @@ struct LoggedCall {
     uint32_t thread = 0;  // the calling thread's id (see FakeHost::threadId)
 };
 
-// "MQDoc_AddSelectVertex(object 3, vertex 5)".
-std::string Describe(const LoggedCall &c);
-
 struct FakeHost {
     // The document and its current object. Only the current object exists:
     // MQDoc_GetObject answers null for any other document or index.

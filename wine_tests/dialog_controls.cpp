@@ -7,13 +7,6 @@
 #include "dialog/resource_ids.h"
 #include "wine_tests/plugin_load.h"
 
-static const int kChecks[6] = {IDC_MIN_X_CHECK, IDC_MIN_Y_CHECK, IDC_MIN_Z_CHECK,
-                               IDC_MAX_X_CHECK, IDC_MAX_Y_CHECK, IDC_MAX_Z_CHECK};
-static const int kEdits[6] = {IDC_MIN_X_EDIT, IDC_MIN_Y_EDIT, IDC_MIN_Z_EDIT,
-                              IDC_MAX_X_EDIT, IDC_MAX_Y_EDIT, IDC_MAX_Z_EDIT};
-static const int kSpins[6] = {IDC_MIN_X_SPIN, IDC_MIN_Y_SPIN, IDC_MIN_Z_SPIN,
-                              IDC_MAX_X_SPIN, IDC_MAX_Y_SPIN, IDC_MAX_Z_SPIN};
-
 OpenDialog::OpenDialog()
 {
     StartRun(run, param);
@@ -31,15 +24,16 @@ DialogState ReadDialog(HWND dialog)
     DialogState s;
     for (int i = 0; i < 6; ++i) {
         char text[64] = "";
-        GetDlgItemTextA(dialog, kEdits[i], text, sizeof text);
+        const BoundIds &ids = kBoundIds[i];
+        GetDlgItemTextA(dialog, ids.edit, text, sizeof text);
         s.text[i] = text;
-        HWND spin = GetDlgItem(dialog, kSpins[i]);
+        HWND spin = GetDlgItem(dialog, ids.spin);
         s.position[i] = static_cast<int>(SendMessageW(spin, UDM_GETPOS32, 0, 0));
         s.rangeLow[i] = s.rangeHigh[i] = -1;
         SendMessageW(spin, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&s.rangeLow[i]),
                      reinterpret_cast<LPARAM>(&s.rangeHigh[i]));
-        s.checked[i] = SendDlgItemMessageW(dialog, kChecks[i], BM_GETCHECK, 0, 0) == BST_CHECKED;
-        s.edit[i] = GetDlgItem(dialog, kEdits[i]);
+        s.checked[i] = SendDlgItemMessageW(dialog, ids.check, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        s.edit[i] = GetDlgItem(dialog, ids.edit);
         s.editEnabled[i] = IsWindowEnabled(s.edit[i]) != 0;
         s.spinEnabled[i] = IsWindowEnabled(spin) != 0;
         s.buddy[i] = reinterpret_cast<HWND>(SendMessageW(spin, UDM_GETBUDDY, 0, 0));
