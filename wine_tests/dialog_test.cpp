@@ -193,4 +193,7 @@ TEST(Dialog, OkFillsTheRecordFromWhatTheControlsShow)
         ASSERT_TRUE(dialog.run.confirmed);
         EXPECT_EQ(Show(dialog.param), Show(expected));
     }
+    OpenDialog cancelled;
+    PerformStep(cancelled.window, Click(IDCANCEL));
+    EXPECT_FALSE(cancelled.run.confirmed) << "Cancel confirmed the choice, as only OK may";
 }
