@@ -88,6 +88,9 @@ struct FakeHost {
 private:
     void Log(HostCall call, HostDocument document, ObjectIndex index, VertexIndex vertex);
     bool Addresses(HostDocument document, ObjectIndex index, VertexIndex vertex);
+    // Adds (on) or removes a vertex from the selection, as the call logged.
+    int32_t Mark(HostCall call, HostDocument document, ObjectIndex index, VertexIndex vertex,
+                 bool on);
 };
 
 // Native only (fake_host_table.cpp): puts host behind g_host (all 122 slots:
