@@ -19,28 +19,18 @@
 #include <commctrl.h>
 #include <stdint.h>
 
-#include "numbers/number_text.h"
+#include "dialog/range_dialog_internal.h"
 #include "dialog/resource_ids.h"
+#include "numbers/number_text.h"
 #include "numbers/spin_encoding.h"
 #include "selection/range_selection.h"
 
-// One run of the dialog. OK fills *param and sets confirmed, and only OK: a
-// dialog ended any other way leaves it false.
-struct RunState {
-    RangeParam *param;
-    bool confirmed;
-    // Set just before the spin-to-edit path writes a text; the EN_UPDATE
-    // that the write raises clears it instead of moving the spin.
-    bool ignoreNextEditUpdate;
-};
-
 enum { STRING_BUFFER = 128 };
 
-// The six bounds, in the order in which the dialog initialises and reads them.
+// The six bounds, in kBoundIds's order, in which the dialog initialises and
+// reads them: each row's controls and the record's fields they fill.
 struct BoundControls {
-    int check;
-    int edit;
-    int spin;
+    BoundIds ids;
     AxisRange RangeParam::*axis;
     bool AxisRange::*use;
     float AxisRange::*value;
@@ -48,14 +38,16 @@ struct BoundControls {
 
 // clang-format off
 static const BoundControls kBounds[] = {
-    {IDC_MIN_X_CHECK, IDC_MIN_X_EDIT, IDC_MIN_X_SPIN, &RangeParam::x, &AxisRange::useMin, &AxisRange::min},
-    {IDC_MIN_Y_CHECK, IDC_MIN_Y_EDIT, IDC_MIN_Y_SPIN, &RangeParam::y, &AxisRange::useMin, &AxisRange::min},
-    {IDC_MIN_Z_CHECK, IDC_MIN_Z_EDIT, IDC_MIN_Z_SPIN, &RangeParam::z, &AxisRange::useMin, &AxisRange::min},
-    {IDC_MAX_X_CHECK, IDC_MAX_X_EDIT, IDC_MAX_X_SPIN, &RangeParam::x, &AxisRange::useMax, &AxisRange::max},
-    {IDC_MAX_Y_CHECK, IDC_MAX_Y_EDIT, IDC_MAX_Y_SPIN, &RangeParam::y, &AxisRange::useMax, &AxisRange::max},
-    {IDC_MAX_Z_CHECK, IDC_MAX_Z_EDIT, IDC_MAX_Z_SPIN, &RangeParam::z, &AxisRange::useMax, &AxisRange::max},
+    {kBoundIds[0], &RangeParam::x, &AxisRange::useMin, &AxisRange::min},
+    {kBoundIds[1], &RangeParam::y, &AxisRange::useMin, &AxisRange::min},
+    {kBoundIds[2], &RangeParam::z, &AxisRange::useMin, &AxisRange::min},
+    {kBoundIds[3], &RangeParam::x, &AxisRange::useMax, &AxisRange::max},
+    {kBoundIds[4], &RangeParam::y, &AxisRange::useMax, &AxisRange::max},
+    {kBoundIds[5], &RangeParam::z, &AxisRange::useMax, &AxisRange::max},
 };
 // clang-format on
+static_assert(sizeof kBounds / sizeof *kBounds == sizeof kBoundIds / sizeof *kBoundIds,
+              "a record field for every bound");
 
 static int ControlId(HWND control) { return static_cast<int>(GetWindowLongW(control, GWL_ID)); }
 
@@ -64,7 +56,7 @@ static HWND EditForControl(HWND dialog, HWND control)
 {
     const int id = ControlId(control);
     for (const BoundControls &b : kBounds)
-        if (id == b.spin || id == b.check) return GetDlgItem(dialog, b.edit);
+        if (id == b.ids.spin || id == b.ids.check) return GetDlgItem(dialog, b.ids.edit);
     return nullptr;
 }
 
@@ -73,14 +65,14 @@ static HWND SpinForControl(HWND dialog, HWND control)
 {
     const int id = ControlId(control);
     for (const BoundControls &b : kBounds)
-        if (id == b.edit || id == b.check) return GetDlgItem(dialog, b.spin);
+        if (id == b.ids.edit || id == b.ids.check) return GetDlgItem(dialog, b.ids.spin);
     return nullptr;
 }
 
 static bool IsBoundCheckbox(int id)
 {
     for (const BoundControls &b : kBounds)
-        if (id == b.check) return true;
+        if (id == b.ids.check) return true;
     return false;
 }
 
@@ -119,9 +111,9 @@ static INT_PTR OnInitDialog(HWND dialog, RunState *state)
     InitRangeParam(*state->param);  // OK overwrites every field
 
     for (const BoundControls &b : kBounds)
-        SendToControl(dialog, b.spin, UDM_SETRANGE32, 0 /* lower end */, SPIN_MAX_POS);
+        SendToControl(dialog, b.ids.spin, UDM_SETRANGE32, 0 /* lower end */, SPIN_MAX_POS);
     // Each write's EN_UPDATE puts the spin at the position of 0.0.
-    for (const BoundControls &b : kBounds) WriteEditValue(dialog, b.edit, 0.0f);
+    for (const BoundControls &b : kBounds) WriteEditValue(dialog, b.ids.edit, 0.0f);
 
     // Only the X upper bound starts switched on.
     SendToControl(dialog, IDC_MAX_X_CHECK, BM_SETCHECK, BST_CHECKED, 0);
@@ -143,11 +135,11 @@ static INT_PTR OnInitDialog(HWND dialog, RunState *state)
 static void FillRecord(HWND dialog, RangeParam &param)
 {
     for (const BoundControls &b : kBounds)
-        param.*b.axis.*b.use = SendToControl(dialog, b.check, BM_GETCHECK, 0, 0) != 0;
+        param.*b.axis.*b.use = SendToControl(dialog, b.ids.check, BM_GETCHECK, 0, 0) != 0;
     // Every edit box is read, switched on or not; the double is rounded to
     // the nearest float.
     for (const BoundControls &b : kBounds)
-        param.*b.axis.*b.value = static_cast<float>(ReadEditValue(dialog, b.edit));
+        param.*b.axis.*b.value = static_cast<float>(ReadEditValue(dialog, b.ids.edit));
     param.mode = static_cast<int32_t>(SendToControl(dialog, IDC_MODE_COMBO, CB_GETCURSEL, 0, 0));
 }
 
@@ -205,7 +197,7 @@ static INT_PTR OnSpinScroll(HWND dialog, RunState &state, HWND spin)
     return TRUE;
 }
 
-static INT_PTR CALLBACK RangeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR CALLBACK RangeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_INITDIALOG) return OnInitDialog(dialog, reinterpret_cast<RunState *>(lParam));
     RunState *state = StateOf(dialog);
@@ -223,11 +215,8 @@ static INT_PTR CALLBACK RangeDialogProc(HWND dialog, UINT message, WPARAM wParam
 
 bool AskRangeChoice(HINSTANCE instance, HWND owner, RangeParam &param)
 {
-    // The template's spins need their class before the dialog is created.
-    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_UPDOWN_CLASS};
-    InitCommonControlsEx(&classes);  // failure shows as a dialog that does not open
-
-    RunState run = {&param, false, false};
+    RunState run;
+    StartRun(run, param);
     const INT_PTR result = DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_RANGE), owner,
                                            RangeDialogProc, reinterpret_cast<LPARAM>(&run));
     // A quit message in the owner's queue also ends the modal loop with

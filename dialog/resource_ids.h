@@ -1,7 +1,7 @@
 // Every resource identifier of the range dialog, declared once; used by the
 // resource script and by the code. The control numbers follow no rule across
-// the X, Y and Z rows: pair controls through the tables in range_dialog.cpp,
-// never by arithmetic on these numbers.
+// the X, Y and Z rows: pair controls through kBoundIds below, never by
+// arithmetic on these numbers.
 #pragma once
 
 #define IDD_RANGE 101
@@ -32,3 +32,19 @@
 #define IDS_MODE_DESELECT 104
 #define IDS_MODE_INVERT   105
 #define IDS_MODE_RANDOM   106
+
+#ifndef RC_INVOKED
+// The six bounds' controls, the one table of them that the dialog and every
+// test helper walk, in the order lower X, Y, Z, upper X, Y, Z.
+struct BoundIds {
+    int check, edit, spin;
+};
+inline constexpr BoundIds kBoundIds[6] = {
+    {IDC_MIN_X_CHECK, IDC_MIN_X_EDIT, IDC_MIN_X_SPIN},
+    {IDC_MIN_Y_CHECK, IDC_MIN_Y_EDIT, IDC_MIN_Y_SPIN},
+    {IDC_MIN_Z_CHECK, IDC_MIN_Z_EDIT, IDC_MIN_Z_SPIN},
+    {IDC_MAX_X_CHECK, IDC_MAX_X_EDIT, IDC_MAX_X_SPIN},
+    {IDC_MAX_Y_CHECK, IDC_MAX_Y_EDIT, IDC_MAX_Y_SPIN},
+    {IDC_MAX_Z_CHECK, IDC_MAX_Z_EDIT, IDC_MAX_Z_SPIN},
+};
+#endif

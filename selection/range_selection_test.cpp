@@ -60,6 +60,13 @@ bool HeapIsOurs()
 #define REQUIRE_OUR_HEAP()                                                                         \
     if (!HeapIsOurs()) GTEST_SKIP() << "operator new is not ours here (a memory checker?)"
 
+// "MQDoc_AddSelectVertex(object 3, vertex 5)".
+std::string Describe(const LoggedCall &c)
+{
+    return std::string(HostFunctionName(c.call)) + "(object " + std::to_string(c.object) +
+           ", vertex " + std::to_string(c.vertex) + ")";
+}
+
 // The walk's clock, set by each test: its seconds are the random seed.
 int64_t g_seed = 1;
 int g_seedCalls = 0;
@@ -471,7 +478,7 @@ TEST_F(Walk, RandomSameSeedSameDecisions)
     std::vector<Point3f> points(1000, Point3f{0, 0, 0});
     for (size_t i = 0; i < points.size(); i += 3) points[i].x = 5;  // outside x < 1
     param.mode = Random;
-    param.x.useMax = true;
+    param.x = {0, 1, false, true};  // x < 1
     g_seed = 1733500000;
     host.SetPoints(points);
     Run();
@@ -521,4 +528,49 @@ TEST_F(Walk, RandomSeedsFromTheCalendarClock)
         EXPECT_EQ(real, host.selected);
         return;
     }
+    ADD_FAILURE() << "every attempt crossed a second: the clock was never compared";
+}
+
+// The fake host keeps a host's word, so that the tests above that run the
+// walk against it test the walk: it fills the plug-in's buffer with no more
+// points than the count it reported, and its selection calls act on its own
+// current object only.
+TEST(FakeHost, WritesNoMorePointsThanReported)
+{
+    // As many points as the count reported, never more than it has: a
+    // negative count is none.
+    const struct {
+        int32_t count;
+        size_t written;
+    } cases[] = {{-1, 0}, {INT32_MIN, 0}, {0, 0}, {2, 2}, {9, 5}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE("count " + std::to_string(c.count));
+        FakeHost host;
+        host.SetPoints(Row());
+        host.overrideCount = true;
+        host.reportedCount = c.count;
+        const Point3f canary = {7, 7, 7};
+        std::vector<Point3f> buffer(8, canary);
+        host.MQObj_GetVertexArray(host.object, buffer.data());
+        size_t written = 0;
+        while (written < buffer.size() && buffer[written].x != canary.x) ++written;
+        EXPECT_EQ(written, c.written);
+        for (size_t i = written; i < buffer.size(); ++i) EXPECT_EQ(buffer[i].x, canary.x) << i;
+    }
+}
+
+TEST(FakeHost, SelectionCallsActOnTheCurrentObjectOnly)
+{
+    FakeHost host;
+    host.SetPoints(Row());
+    const HostDocument other = reinterpret_cast<HostDocument>(0xBAD);
+    EXPECT_EQ(host.MQDoc_AddSelectVertex(other, host.currentIndex, 1), 0);
+    EXPECT_EQ(host.MQDoc_AddSelectVertex(host.doc, host.currentIndex + 1, 1), 0);
+    EXPECT_EQ(host.MQDoc_AddSelectVertex(host.doc, host.currentIndex, 5), 0);
+    EXPECT_EQ(host.MQDoc_AddSelectVertex(host.doc, host.currentIndex, -1), 0);
+    EXPECT_EQ(host.SelectedCount(), 0) << "a call for another document, object or vertex";
+    EXPECT_TRUE(host.wrongCall);
+    EXPECT_EQ(host.log.size(), 4u) << "every call is logged, the wrong ones too";
+    EXPECT_EQ(host.MQDoc_GetObject(other, host.currentIndex), nullptr);
+    EXPECT_EQ(host.MQDoc_GetObject(host.doc, host.currentIndex), host.object);
 }

@@ -1,7 +1,10 @@
-// Drives the plug-in's modal dialog from inside the host process, as a user
-// would, one step per tick of a thread timer: a WH_CBT hook notices the
-// dialog being activated and starts the script. Deterministic: every step
-// runs on the dialog's own thread, between two turns of its message loop.
+// What a user does to the range dialog, as rows of steps, each done by one
+// function (PerformStep): the Wine tests perform them on a modeless dialog
+// and read the controls back; the driver below replays them inside the modal
+// dialog of the plug-in's command, from the host process, one step per tick
+// of a thread timer: a WH_CBT hook notices the dialog being created and
+// starts the script. Deterministic: every step runs on the dialog's own
+// thread, between two turns of its message loop.
 #pragma once
 
 #include <windows.h>
@@ -11,17 +14,17 @@
 #include <vector>
 
 enum class DriverAction {
-    SpinUp,      // a mouse click on the up arrow of spin `id`
-    SpinDown,    // a mouse click on the down arrow of spin `id`
-    Type,        // select all of edit `id` and type `text` key by key
-    SetText,     // SetDlgItemTextA(id, text)
-    Click,       // a click on button or checkbox `id` (BM_CLICK)
-    ChooseMode,  // choose entry `value` of the operation list, as the user would
-    Key,         // key `value` (a virtual-key code) pressed and released on the focus
-    CloseBox,    // the close box in the title bar
-    Snapshot,    // saves the dialog as a 24-bit BMP at `text`
-    Pause,       // waits `value` milliseconds before the next step
-    Call,        // calls `call` with the dialog (it may run the command again)
+    SpinUp,       // a mouse click on the up arrow of spin `id`
+    SpinDown,     // a mouse click on the down arrow of spin `id`
+    Type,         // select all of edit `id` and type `text` key by key
+    SetText,      // SetDlgItemTextA(id, text)
+    Click,        // a click on button or checkbox `id` (BM_CLICK)
+    ChooseMode,   // choose entry `value` of the operation list, as the user would
+    Key,          // key `value` (a virtual-key code) pressed and released on the focus
+    CloseBox,     // the close box in the title bar
+    Pause,        // waits `value` milliseconds before the next step
+    Call,         // calls `call` with the dialog (it may run the command again)
+    SpinReports,  // what spin `id` does for a step it takes: moves to `value`, tells the dialog
 };
 
 struct DriverStep {
@@ -32,6 +35,42 @@ struct DriverStep {
     std::function<void(HWND dialog)> call;
     std::string source;  // where the step came from, for messages: script step 3 "up 1012"
 };
+
+// Steps, built readably.
+inline DriverStep Step(DriverAction action, int id = 0, int value = 0, const char *text = "",
+                       std::function<void(HWND dialog)> call = nullptr)
+{
+    DriverStep step;
+    step.action = action, step.id = id, step.value = value, step.text = text, step.call = call;
+    return step;
+}
+inline DriverStep Up(int spin) { return Step(DriverAction::SpinUp, spin); }
+inline DriverStep Down(int spin) { return Step(DriverAction::SpinDown, spin); }
+inline DriverStep Type(int edit, const char *text)
+{
+    return Step(DriverAction::Type, edit, 0, text);
+}
+inline DriverStep SetText(int edit, const char *text)
+{
+    return Step(DriverAction::SetText, edit, 0, text);
+}
+inline DriverStep Click(int id) { return Step(DriverAction::Click, id); }
+inline DriverStep Mode(int index) { return Step(DriverAction::ChooseMode, 0, index); }
+inline DriverStep Key(int virtualKey) { return Step(DriverAction::Key, 0, virtualKey); }
+inline DriverStep CloseBox() { return Step(DriverAction::CloseBox); }
+inline DriverStep SpinReports(int spin, int position)
+{
+    return Step(DriverAction::SpinReports, spin, position);
+}
+// A step that calls `call` with the dialog; it may run the command again.
+inline DriverStep Do(std::function<void(HWND dialog)> call)
+{
+    return Step(DriverAction::Call, 0, 0, "", call);
+}
+
+// Does the step to the dialog and returns once the dialog has answered it;
+// only a key is posted, for a modal loop to see as typed. Pause does nothing.
+void PerformStep(HWND dialog, const DriverStep &step);
 
 // Arms the driver for the next dialog that opens on this thread. Steps run
 // every `tickMs`; when the script ends with the dialog still open the driver
@@ -46,19 +85,7 @@ void DisarmDialogDriver();
 HWND DrivenDialog();
 bool DriverTimedOut();
 // Whether a step could not do its work (a snapshot that could not be written);
-// the step has said why on stderr.
+// the step has said why on stderr. A Call step marks its own failure with
+// FailDriverStep.
 bool DriverStepFailed();
-
-// Parses a script such as "check 1009; type 1001 -0.25; up 1012; mode 2; ok".
-// Words: up/down ID, type ID TEXT, set ID TEXT, click ID, check ID (= click),
-// mode N, ok, cancel, escape, enter, close, pause MS, snapshot PATH.
-// Returns false with a message in error naming the step on an unknown word, a
-// missing or extra number, a control number that is not of the step's kind
-// (a spin for up/down, an edit box for type/set, a checkbox or OK/Cancel for
-// click), a mode outside the list, or a pause outside 0 to 60000 ms.
-bool ParseDriverScript(const char *script, std::vector<DriverStep> &steps, std::string &error);
-
-// A one-line account of the dialog's controls: each bound's switch and text,
-// and the chosen operation, in UTF-8 (read as Unicode, so the same on every
-// ANSI code page).
-std::string DescribeDialog(HWND dialog);
+void FailDriverStep();

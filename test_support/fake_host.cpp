@@ -14,12 +14,6 @@ const char *HostFunctionName(HostCall call)
     return names[static_cast<int>(call)];
 }
 
-std::string Describe(const LoggedCall &c)
-{
-    return std::string(HostFunctionName(c.call)) + "(object " + std::to_string(c.object) +
-           ", vertex " + std::to_string(c.vertex) + ")";
-}
-
 void FakeHost::Log(HostCall call, HostDocument document, ObjectIndex index, VertexIndex vertex)
 {
     if (logCalls) log.push_back({call, document, index, vertex, threadId ? threadId() : 0});
@@ -77,18 +71,21 @@ int32_t FakeHost::MQDoc_IsSelectVertex(HostDocument document, ObjectIndex index,
 int32_t FakeHost::MQDoc_AddSelectVertex(HostDocument document, ObjectIndex index,
                                         VertexIndex vertex)
 {
-    Log(HostCall::MQDoc_AddSelectVertex, document, index, vertex);
-    if (!Addresses(document, index, vertex)) return 0;
-    selected[vertex] = true;
-    return 1;
+    return Mark(HostCall::MQDoc_AddSelectVertex, document, index, vertex, true);
 }
 
 int32_t FakeHost::MQDoc_DeleteSelectVertex(HostDocument document, ObjectIndex index,
                                            VertexIndex vertex)
 {
-    Log(HostCall::MQDoc_DeleteSelectVertex, document, index, vertex);
+    return Mark(HostCall::MQDoc_DeleteSelectVertex, document, index, vertex, false);
+}
+
+int32_t FakeHost::Mark(HostCall call, HostDocument document, ObjectIndex index, VertexIndex vertex,
+                       bool on)
+{
+    Log(call, document, index, vertex);
     if (!Addresses(document, index, vertex)) return 0;
-    selected[vertex] = false;
+    selected[vertex] = on;
     return 1;
 }
 

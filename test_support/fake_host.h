@@ -38,9 +38,6 @@ struct LoggedCall {
     uint32_t thread = 0;  // the calling thread's id (see FakeHost::threadId)
 };
 
-// "MQDoc_AddSelectVertex(object 3, vertex 5)".
-std::string Describe(const LoggedCall &c);
-
 struct FakeHost {
     // The document and its current object. Only the current object exists:
     // MQDoc_GetObject answers null for any other document or index.
@@ -91,6 +88,9 @@ struct FakeHost {
 private:
     void Log(HostCall call, HostDocument document, ObjectIndex index, VertexIndex vertex);
     bool Addresses(HostDocument document, ObjectIndex index, VertexIndex vertex);
+    // Adds (on) or removes a vertex from the selection, as the call logged.
+    int32_t Mark(HostCall call, HostDocument document, ObjectIndex index, VertexIndex vertex,
+                 bool on);
 };
 
 // Native only (fake_host_table.cpp): puts host behind g_host (all 122 slots:

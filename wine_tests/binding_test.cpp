@@ -40,6 +40,13 @@ TEST(Binding, ModuleNothingKeepsLoadedLeavesTheCommandInert)
     EXPECT_EQ(RunCommand({Click(IDOK)}), 0);
     EXPECT_EQ(DrivenDialog(), nullptr) << "a dialog opened over a host that is gone";
     EXPECT_TRUE(HostCalls().empty());
+    // Another file mapped where the bound one was (the two share an image
+    // base) holds the bound addresses now, but it is not the bound module.
+    HMODULE other = LoadLibraryA(BesideTests("standin_lacking.dll"));
+    EXPECT_EQ(RunCommand({Click(IDOK)}), 0);
+    EXPECT_EQ(DrivenDialog(), nullptr)
+        << "the command called into another module at the same place";
+    FreeLibrary(other);
     // Binding the running host again brings the command back.
     BindToThisHost();
     EXPECT_EQ(RunCommand({Click(IDOK)}), 1);

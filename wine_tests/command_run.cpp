@@ -14,34 +14,6 @@ void BindToThisHost()
     EXPECT_EQ(Plugin().init(self), 1) << "MQInit with this program's own file name";
 }
 
-static DriverStep Make(DriverAction action, int id, int value = 0, const char *text = "")
-{
-    DriverStep s;
-    s.action = action;
-    s.id = id;
-    s.value = value;
-    s.text = text;
-    return s;
-}
-
-DriverStep Up(int spin) { return Make(DriverAction::SpinUp, spin); }
-DriverStep Down(int spin) { return Make(DriverAction::SpinDown, spin); }
-DriverStep Type(int edit, const char *text) { return Make(DriverAction::Type, edit, 0, text); }
-DriverStep SetText(int edit, const char *text)
-{
-    return Make(DriverAction::SetText, edit, 0, text);
-}
-DriverStep Click(int id) { return Make(DriverAction::Click, id); }
-DriverStep Mode(int index) { return Make(DriverAction::ChooseMode, 0, index); }
-DriverStep Key(int virtualKey) { return Make(DriverAction::Key, 0, virtualKey); }
-DriverStep CloseBox() { return Make(DriverAction::CloseBox, 0); }
-DriverStep Do(std::function<void(HWND dialog)> call)
-{
-    DriverStep step = Make(DriverAction::Call, 0);
-    step.call = std::move(call);
-    return step;
-}
-
 int RunCommand(const std::vector<DriverStep> &steps)
 {
     TheHost().log.clear();

@@ -6,7 +6,6 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,17 +14,6 @@
 
 // MQInit with this program's own file name, as the host does; checked.
 void BindToThisHost();
-
-// Steps, built readably.
-DriverStep Up(int spin);
-DriverStep Down(int spin);
-DriverStep Type(int edit, const char *text);
-DriverStep SetText(int edit, const char *text);
-DriverStep Click(int id);
-DriverStep Mode(int index);
-DriverStep Key(int virtualKey);
-DriverStep CloseBox();
-DriverStep Do(std::function<void(HWND dialog)> call);  // may run the command again
 
 // Runs command 0 over the current document with the script. Checks that
 // the script did not leave the dialog open.

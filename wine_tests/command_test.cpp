@@ -226,7 +226,7 @@ TEST(Command, RandomModeDecidesEachInsideVertexOnce)
     for (size_t i = 0; i < points.size(); i += 4) TheHost().selected[i] = true;
     const std::vector<bool> before = TheHost().selected;
     BindToThisHost();
-    EXPECT_EQ(RunCommand({Mode(3), Click(IDOK)}), 1);
+    EXPECT_EQ(RunCommand({Type(IDC_MAX_X_EDIT, "0"), Mode(3), Click(IDOK)}), 1);  // x < 0
     const std::vector<std::string> calls = HostCalls();
     EXPECT_EQ(calls.size(), Opening().size() + 1000);
     int added = 0;

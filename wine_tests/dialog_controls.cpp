@@ -5,80 +5,18 @@
 #include <gtest/gtest.h>
 
 #include "dialog/resource_ids.h"
-#include "test_support/range_dialog_modeless.h"
 #include "wine_tests/plugin_load.h"
 
-static const int kChecks[6] = {IDC_MIN_X_CHECK, IDC_MIN_Y_CHECK, IDC_MIN_Z_CHECK,
-                               IDC_MAX_X_CHECK, IDC_MAX_Y_CHECK, IDC_MAX_Z_CHECK};
-static const int kEdits[6] = {IDC_MIN_X_EDIT, IDC_MIN_Y_EDIT, IDC_MIN_Z_EDIT,
-                              IDC_MAX_X_EDIT, IDC_MAX_Y_EDIT, IDC_MAX_Z_EDIT};
-static const int kSpins[6] = {IDC_MIN_X_SPIN, IDC_MIN_Y_SPIN, IDC_MIN_Z_SPIN,
-                              IDC_MAX_X_SPIN, IDC_MAX_Y_SPIN, IDC_MAX_Z_SPIN};
-
-OpenDialog::OpenDialog() : window(CreateRangeDialog(Plugin().module, nullptr))
+OpenDialog::OpenDialog()
 {
+    StartRun(run, param);
+    window = CreateRangeDialog(Plugin().module, nullptr, run);
     EXPECT_NE(window, nullptr) << "the dialog cannot be created (error " << GetLastError() << ")";
 }
 
 OpenDialog::~OpenDialog()
 {
-    if (window) DestroyRangeDialog(window);
-}
-
-static void ClickArrow(HWND dialog, int id, bool up)
-{
-    HWND spin = GetDlgItem(dialog, id);
-    RECT r;
-    GetClientRect(spin, &r);
-    const LPARAM at = MAKELPARAM(r.right / 2, up ? r.bottom / 4 : r.bottom * 3 / 4);
-    SendMessageW(spin, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    SendMessageW(spin, WM_LBUTTONUP, 0, at);
-}
-
-UserStep UpArrow(int spin)
-{
-    return [spin](HWND dialog) { ClickArrow(dialog, spin, true); };
-}
-
-UserStep DownArrow(int spin)
-{
-    return [spin](HWND dialog) { ClickArrow(dialog, spin, false); };
-}
-
-UserStep TypeKeys(int edit, const char *text)
-{
-    const std::string keys(text);
-    return [edit, keys](HWND dialog) {
-        HWND box = GetDlgItem(dialog, edit);
-        SendMessageA(box, EM_SETSEL, 0, -1);
-        if (keys.empty()) SendMessageA(box, WM_CHAR, VK_BACK, 1);
-        for (unsigned char c : keys) SendMessageA(box, WM_CHAR, c, 1);
-    };
-}
-
-UserStep Press(int id)
-{
-    return [id](HWND dialog) { SendDlgItemMessageW(dialog, id, BM_CLICK, 0, 0); };
-}
-
-UserStep Choose(int entry)
-{
-    return [entry](HWND dialog) {
-        HWND list = GetDlgItem(dialog, IDC_MODE_COMBO);
-        SendMessageW(list, CB_SETCURSEL, entry, 0);
-        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_MODE_COMBO, CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(list));
-    };
-}
-
-UserStep SpinReports(int spin, int position)
-{
-    return [spin, position](HWND dialog) {
-        HWND control = GetDlgItem(dialog, spin);
-        SendMessageW(control, UDM_SETPOS32, 0, position);
-        SendMessageW(dialog, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0),
-                     reinterpret_cast<LPARAM>(control));
-    };
+    if (window) DestroyWindow(window);
 }
 
 DialogState ReadDialog(HWND dialog)
@@ -86,15 +24,16 @@ DialogState ReadDialog(HWND dialog)
     DialogState s;
     for (int i = 0; i < 6; ++i) {
         char text[64] = "";
-        GetDlgItemTextA(dialog, kEdits[i], text, sizeof text);
+        const BoundIds &ids = kBoundIds[i];
+        GetDlgItemTextA(dialog, ids.edit, text, sizeof text);
         s.text[i] = text;
-        HWND spin = GetDlgItem(dialog, kSpins[i]);
+        HWND spin = GetDlgItem(dialog, ids.spin);
         s.position[i] = static_cast<int>(SendMessageW(spin, UDM_GETPOS32, 0, 0));
         s.rangeLow[i] = s.rangeHigh[i] = -1;
         SendMessageW(spin, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&s.rangeLow[i]),
                      reinterpret_cast<LPARAM>(&s.rangeHigh[i]));
-        s.checked[i] = SendDlgItemMessageW(dialog, kChecks[i], BM_GETCHECK, 0, 0) == BST_CHECKED;
-        s.edit[i] = GetDlgItem(dialog, kEdits[i]);
+        s.checked[i] = SendDlgItemMessageW(dialog, ids.check, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        s.edit[i] = GetDlgItem(dialog, ids.edit);
         s.editEnabled[i] = IsWindowEnabled(s.edit[i]) != 0;
         s.spinEnabled[i] = IsWindowEnabled(spin) != 0;
         s.buddy[i] = reinterpret_cast<HWND>(SendMessageW(spin, UDM_GETBUDDY, 0, 0));

@@ -1,7 +1,7 @@
 // The range dialog of the loaded plug-in, created modeless and driven
-// synchronously: each step sends the messages a user's click, key or choice
-// produces, and returns once the dialog has answered them; then the controls
-// are read back. Only flows that need a modal loop go through the command
+// synchronously: each step (PerformStep) sends the messages a user's click,
+// key or choice produces, and returns once the dialog has answered them;
+// then the controls are read back. Only flows that need a modal loop go through the command
 // and the scripted driver (command_run.h).
 #pragma once
 
@@ -11,25 +11,22 @@
 #include <string>
 #include <vector>
 
+#include "dialog/range_dialog_internal.h"
+#include "selection/range_selection.h"
+#include "test_support/dialog_driver.h"
+
 // The dialog, open for one test: created from cubrik.dll's template with the
-// dialog's own procedure, destroyed when the test's scope ends.
+// dialog's own procedure (the DLL's object), over a run and record of its
+// own, destroyed when the test's scope ends.
 struct OpenDialog {
+    RangeParam param;
+    RunState run;
     HWND window;
     OpenDialog();
     ~OpenDialog();
     OpenDialog(const OpenDialog &) = delete;
     OpenDialog &operator=(const OpenDialog &) = delete;
 };
-
-// One thing a user does to the dialog.
-typedef std::function<void(HWND dialog)> UserStep;
-UserStep UpArrow(int spin);                     // a mouse click on the spin's up arrow
-UserStep DownArrow(int spin);                   // and on its down arrow
-UserStep TypeKeys(int edit, const char *text);  // select all, then one WM_CHAR a key
-UserStep Press(int id);                         // a click on a checkbox or button
-UserStep Choose(int entry);                     // an entry of the operation list
-// What a spin does for a step it takes: move, then notify its parent.
-UserStep SpinReports(int spin, int position);
 
 // What the dialog shows. Bounds are in the order lower X, Y, Z, upper X, Y, Z.
 struct DialogState {

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include "dialog/resource_ids.h"
-#include "test_support/range_dialog_modeless.h"
 #include "wine_tests/dialog_controls.h"
 
 enum { ZERO = 4194296, TOP = 8388592 };
@@ -40,7 +39,7 @@ TEST(Dialog, FreshState)
 
 // One row per step: the step, then the bound's text and spin position.
 struct Expect {
-    UserStep step;
+    DriverStep step;
     const char *text;
     int position;
 };
@@ -50,7 +49,7 @@ static void Walk(const char *name, const std::vector<Expect> &rows, int row = X_
     OpenDialog dialog;
     ASSERT_NE(dialog.window, nullptr);
     for (size_t i = 0; i < rows.size(); ++i) {
-        rows[i].step(dialog.window);
+        PerformStep(dialog.window, rows[i].step);
         const DialogState seen = ReadDialog(dialog.window);
         EXPECT_TRUE(seen.text[row] == rows[i].text && seen.position[row] == rows[i].position)
             << name << ", step " << i << ": shows \"" << seen.text[row] << "\" at "
@@ -62,42 +61,42 @@ static void Walk(const char *name, const std::vector<Expect> &rows, int row = X_
 TEST(Dialog, SpinClicksStepByATenth)
 {
     Walk("clicks from 0.00", {
-                                 {UpArrow(IDC_MAX_X_SPIN), "0.10", ZERO + 1},
-                                 {DownArrow(IDC_MAX_X_SPIN), "0.00", ZERO},
-                                 {DownArrow(IDC_MAX_X_SPIN), "-0.10", ZERO - 1},
+                                 {Up(IDC_MAX_X_SPIN), "0.10", ZERO + 1},
+                                 {Down(IDC_MAX_X_SPIN), "0.00", ZERO},
+                                 {Down(IDC_MAX_X_SPIN), "-0.10", ZERO - 1},
                              });
 }
 
 TEST(Dialog, TypedValuesMoveTheSpinToTheGridPointBelow)
 {
     Walk("typing", {
-                       {TypeKeys(IDC_MAX_X_EDIT, "0.35"), "0.35", ZERO + 3},
-                       {UpArrow(IDC_MAX_X_SPIN), "0.40", ZERO + 4},
-                       {TypeKeys(IDC_MAX_X_EDIT, "0.35"), "0.35", ZERO + 3},
-                       {DownArrow(IDC_MAX_X_SPIN), "0.20", ZERO + 2},
-                       {TypeKeys(IDC_MAX_X_EDIT, "-0.35"), "-0.35", ZERO - 4},
-                       {UpArrow(IDC_MAX_X_SPIN), "-0.30", ZERO - 3},
-                       {TypeKeys(IDC_MAX_X_EDIT, "-0.35"), "-0.35", ZERO - 4},
-                       {DownArrow(IDC_MAX_X_SPIN), "-0.50", ZERO - 5},
-                       {TypeKeys(IDC_MAX_X_EDIT, "0.05"), "0.05", ZERO},
-                       {TypeKeys(IDC_MAX_X_EDIT, "-0.05"), "-0.05", ZERO - 1},
-                       {TypeKeys(IDC_MAX_X_EDIT, "abc"), "abc", ZERO},
+                       {Type(IDC_MAX_X_EDIT, "0.35"), "0.35", ZERO + 3},
+                       {Up(IDC_MAX_X_SPIN), "0.40", ZERO + 4},
+                       {Type(IDC_MAX_X_EDIT, "0.35"), "0.35", ZERO + 3},
+                       {Down(IDC_MAX_X_SPIN), "0.20", ZERO + 2},
+                       {Type(IDC_MAX_X_EDIT, "-0.35"), "-0.35", ZERO - 4},
+                       {Up(IDC_MAX_X_SPIN), "-0.30", ZERO - 3},
+                       {Type(IDC_MAX_X_EDIT, "-0.35"), "-0.35", ZERO - 4},
+                       {Down(IDC_MAX_X_SPIN), "-0.50", ZERO - 5},
+                       {Type(IDC_MAX_X_EDIT, "0.05"), "0.05", ZERO},
+                       {Type(IDC_MAX_X_EDIT, "-0.05"), "-0.05", ZERO - 1},
+                       {Type(IDC_MAX_X_EDIT, "abc"), "abc", ZERO},
                    });
 }
 
 TEST(Dialog, EndsOfTheSpinRange)
 {
     Walk("range ends", {
-                           {TypeKeys(IDC_MAX_X_EDIT, "-419429.6"), "-419429.6", 0},
-                           {DownArrow(IDC_MAX_X_SPIN), "-419429.59", 0},
-                           {UpArrow(IDC_MAX_X_SPIN), "-419429.50", 1},
-                           {TypeKeys(IDC_MAX_X_EDIT, "419429.6"), "419429.6", TOP},
-                           {UpArrow(IDC_MAX_X_SPIN), "419429.59", TOP},
-                           {DownArrow(IDC_MAX_X_SPIN), "419429.50", TOP - 1},
-                           {TypeKeys(IDC_MAX_X_EDIT, "1e9"), "1e9", TOP},
-                           {TypeKeys(IDC_MAX_X_EDIT, "-1e9"), "-1e9", 0},
-                           {TypeKeys(IDC_MAX_X_EDIT, "1e400"), "1e400", TOP},
-                           {TypeKeys(IDC_MAX_X_EDIT, "-1d300"), "-1d300", 0},
+                           {Type(IDC_MAX_X_EDIT, "-419429.6"), "-419429.6", 0},
+                           {Down(IDC_MAX_X_SPIN), "-419429.59", 0},
+                           {Up(IDC_MAX_X_SPIN), "-419429.50", 1},
+                           {Type(IDC_MAX_X_EDIT, "419429.6"), "419429.6", TOP},
+                           {Up(IDC_MAX_X_SPIN), "419429.59", TOP},
+                           {Down(IDC_MAX_X_SPIN), "419429.50", TOP - 1},
+                           {Type(IDC_MAX_X_EDIT, "1e9"), "1e9", TOP},
+                           {Type(IDC_MAX_X_EDIT, "-1e9"), "-1e9", 0},
+                           {Type(IDC_MAX_X_EDIT, "1e400"), "1e400", TOP},
+                           {Type(IDC_MAX_X_EDIT, "-1d300"), "-1d300", 0},
                        });
 }
 
@@ -105,15 +104,15 @@ TEST(Dialog, CheckboxSwitchesOnlyItsEditBox)
 {
     OpenDialog dialog;
     ASSERT_NE(dialog.window, nullptr);
-    Press(IDC_MAX_X_CHECK)(dialog.window);  // off
+    PerformStep(dialog.window, Click(IDC_MAX_X_CHECK));  // off
     const DialogState off = ReadDialog(dialog.window);
     EXPECT_TRUE(!off.checked[X_MAX] && !off.editEnabled[X_MAX] && off.spinEnabled[X_MAX]);
     EXPECT_EQ(off.text[X_MAX], std::string("0.00"));
-    Press(IDC_MIN_X_CHECK)(dialog.window);  // lower X on
+    PerformStep(dialog.window, Click(IDC_MIN_X_CHECK));  // lower X on
     const DialogState lowerOn = ReadDialog(dialog.window);
     EXPECT_TRUE(lowerOn.checked[X_MIN] && lowerOn.editEnabled[X_MIN]);
     EXPECT_FALSE(lowerOn.editEnabled[X_MAX]);
-    Press(IDC_MAX_X_CHECK)(dialog.window);  // on again
+    PerformStep(dialog.window, Click(IDC_MAX_X_CHECK));  // on again
     const DialogState again = ReadDialog(dialog.window);
     EXPECT_TRUE(again.checked[X_MAX] && again.editEnabled[X_MAX]);
     for (int i : {1, 2, 4, 5}) EXPECT_FALSE(again.editEnabled[i]) << "bound row " << i;
@@ -126,15 +125,15 @@ TEST(Dialog, SpinOfASwitchedOffBoundStillWritesItsText)
     // still written into the disabled edit box.
     Walk("switched-off bound",
          {
-             {UpArrow(IDC_MIN_X_SPIN), "0.00", ZERO},
+             {Up(IDC_MIN_X_SPIN), "0.00", ZERO},
              {SpinReports(IDC_MIN_X_SPIN, ZERO + 2), "0.20", ZERO + 2},
              {SpinReports(IDC_MIN_X_SPIN, 0), "-419429.59", 0},
          },
          X_MIN);
     Walk("switched off after a step",
          {
-             {UpArrow(IDC_MAX_X_SPIN), "0.10", ZERO + 1},
-             {Press(IDC_MAX_X_CHECK), "0.10", ZERO + 1},
+             {Up(IDC_MAX_X_SPIN), "0.10", ZERO + 1},
+             {Click(IDC_MAX_X_CHECK), "0.10", ZERO + 1},
              {SpinReports(IDC_MAX_X_SPIN, ZERO - 3), "-0.30", ZERO - 3},
          });
 }
@@ -143,10 +142,9 @@ TEST(Dialog, RowsAreIndependent)
 {
     OpenDialog dialog;
     ASSERT_NE(dialog.window, nullptr);
-    for (const UserStep &step :
-         {Press(IDC_MAX_Y_CHECK), Press(IDC_MIN_Z_CHECK), UpArrow(IDC_MAX_Y_SPIN),
-          UpArrow(IDC_MAX_Y_SPIN), DownArrow(IDC_MIN_Z_SPIN)})
-        step(dialog.window);
+    for (const DriverStep &step : {Click(IDC_MAX_Y_CHECK), Click(IDC_MIN_Z_CHECK),
+                                   Up(IDC_MAX_Y_SPIN), Up(IDC_MAX_Y_SPIN), Down(IDC_MIN_Z_SPIN)})
+        PerformStep(dialog.window, step);
     const DialogState seen = ReadDialog(dialog.window);
     const char *texts[6] = {"0.00", "0.00", "-0.10", "0.00", "0.20", "0.00"};
     for (int i = 0; i < 6; ++i) EXPECT_EQ(seen.text[i], texts[i]) << "bound row " << i;
@@ -168,32 +166,34 @@ TEST(Dialog, OkFillsTheRecordFromWhatTheControlsShow)
     // (from the starting record: only x < 0 on, every value 0, Select).
     const struct {
         const char *fault;
-        std::vector<UserStep> steps;
+        std::vector<DriverStep> steps;
         void (*expect)(RangeParam &);
     } rows[] = {
         {"the starting state is not what OK reads", {}, [](RangeParam &) {}},
         {"a bound is read from another row's box or switch",
-         {Press(IDC_MIN_Y_CHECK), TypeKeys(IDC_MIN_Y_EDIT, "-0.25"), TypeKeys(IDC_MAX_Z_EDIT, "7")},
+         {Click(IDC_MIN_Y_CHECK), Type(IDC_MIN_Y_EDIT, "-0.25"), Type(IDC_MAX_Z_EDIT, "7")},
          [](RangeParam &p) { p.y.useMin = true, p.y.min = -0.25f, p.z.max = 7.0f; }},
         {"a spin step is not what OK reads",
-         {UpArrow(IDC_MAX_X_SPIN), UpArrow(IDC_MAX_X_SPIN), Press(IDC_MAX_X_CHECK)},
+         {Up(IDC_MAX_X_SPIN), Up(IDC_MAX_X_SPIN), Click(IDC_MAX_X_CHECK)},
          [](RangeParam &p) { p.x.useMax = false, p.x.max = 0.2f; }},
         {"the chosen operation is not what OK reads",
-         {Choose(Invert)},
+         {Mode(Invert)},
          [](RangeParam &p) { p.mode = Invert; }},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.fault);
         OpenDialog dialog;
         ASSERT_NE(dialog.window, nullptr);
-        RangeParam got;
-        EXPECT_FALSE(ConfirmedChoice(dialog.window, got)) << "confirmed before OK";
-        for (const UserStep &step : row.steps) step(dialog.window);
-        Press(IDOK)(dialog.window);
+        EXPECT_FALSE(dialog.run.confirmed) << "confirmed before OK";
+        for (const DriverStep &step : row.steps) PerformStep(dialog.window, step);
+        PerformStep(dialog.window, Click(IDOK));
         RangeParam expected = {
             {0, 0, false, true}, {0, 0, false, false}, {0, 0, false, false}, Select};
         row.expect(expected);
-        ASSERT_TRUE(ConfirmedChoice(dialog.window, got));
-        EXPECT_EQ(Show(got), Show(expected));
+        ASSERT_TRUE(dialog.run.confirmed);
+        EXPECT_EQ(Show(dialog.param), Show(expected));
     }
+    OpenDialog cancelled;
+    PerformStep(cancelled.window, Click(IDCANCEL));
+    EXPECT_FALSE(cancelled.run.confirmed) << "Cancel confirmed the choice, as only OK may";
 }

@@ -13,6 +13,7 @@
 
 #include "dialog/resource_ids.h"
 #include "selection/range_selection.h"
+#include "wine_tests/command_run.h"
 #include "wine_tests/dialog_controls.h"
 #include "wine_tests/plugin_load.h"
 
@@ -65,15 +66,21 @@ TEST(DialogText, ShowsTheJapaneseTextsOnAnyCodePage)
     }
     OpenDialog dialog;
     ASSERT_NE(dialog.window, nullptr);
-    const DialogState fresh = ReadDialog(dialog.window);
+    DialogState fresh = ReadDialog(dialog.window);
+    // And the one the DLL's own command opens, read inside its modal loop.
+    BindToThisHost();
+    DialogState opened = {};
+    RunCommand({Do([&opened](HWND shown) { opened = ReadDialog(shown); }), Click(IDCANCEL)});
 
-    for (const ShownText &row : FRESH_TEXTS) {
-        const size_t i = static_cast<size_t>(row.position - 1);
-        ASSERT_LT(i, fresh.childTexts.size()) << "no control " << row.position;
-        EXPECT_EQ(fresh.childTexts[i], std::wstring(row.text))
-            << "control " << row.position << " shows \"" << Utf8(fresh.childTexts[i])
-            << "\", not \"" << Utf8(row.text) << "\": " << row.fault;
-    }
+    for (const DialogState *seen : {&fresh, &opened})
+        for (const ShownText &row : FRESH_TEXTS) {
+            const size_t i = static_cast<size_t>(row.position - 1);
+            ASSERT_LT(i, seen->childTexts.size()) << "no control " << row.position;
+            EXPECT_EQ(seen->childTexts[i], std::wstring(row.text))
+                << (seen == &opened ? "the command's dialog: " : "") << "control " << row.position
+                << " shows \"" << Utf8(seen->childTexts[i]) << "\", not \"" << Utf8(row.text)
+                << "\": " << row.fault;
+        }
 
     ASSERT_EQ(fresh.modeEntries.size(), 4u);
     for (size_t i = 0; i < 4; ++i) {
@@ -86,7 +93,7 @@ TEST(DialogText, ShowsTheJapaneseTextsOnAnyCodePage)
     }
 
     // The closed list shows the entry chosen last, as the user reads it.
-    Choose(Random)(dialog.window);
+    PerformStep(dialog.window, Mode(Random));
     const DialogState chosen = ReadDialog(dialog.window);
     const size_t list = 22 - 1;
     ASSERT_LT(list, chosen.childTexts.size());

@@ -1,4 +1,4 @@
-#include "test_support/plugin_loader.h"
+#include "standin_host/plugin_loader.h"
 
 #include <stdio.h>
 #include <string.h>
