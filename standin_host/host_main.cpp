@@ -6,6 +6,8 @@
 //
 // Every mistake in what it is given (options, files, script) ends the run
 // before the dialog opens, with a message naming what is wrong, and exit 2.
+// A run that cannot be carried out as asked (no window can open, the dialog
+// did not open, a step failed or was left over) says why and exits 1.
 #include <windows.h>
 
 #include <fcntl.h>
@@ -89,6 +91,27 @@ static int Fail(const std::string &message)
 }
 
 static std::string Quoted(const std::wstring &text) { return "\"" + Utf8(text.c_str()) + "\""; }
+
+// A folder given where a file belongs would otherwise surface as "Permission
+// denied" or "Access denied", which sends the user looking at the rights.
+static bool IsFolder(const std::wstring &path)
+{
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Why no window could be opened, in the user's terms: under Wine that is
+// almost always the X display (Wine itself only says so on a debug channel).
+static std::string NoWindowReason(bool wine, DWORD error)
+{
+    if (!wine)
+        return "no window can be shown on this desktop (error " + std::to_string(error) + ")";
+    wchar_t display[256] = L"";
+    const DWORD n = GetEnvironmentVariableW(L"DISPLAY", display, 256);
+    if (n == 0 || n >= 256) return "no window can be shown: DISPLAY is not set";
+    return "no window can be shown: the X display " + Quoted(display) +
+           " cannot be reached (is DISPLAY right and its X server running?)";
+}
 
 // The dialog's state as it closes: the first dialog's controls, read while
 // they still exist (a dialog is destroyed before its children).
@@ -191,6 +214,7 @@ int main()
     std::string error;
     if (o.hasScript && !ParseDriverScript(o.script.c_str(), steps, error)) return Fail(error);
 
+    if (IsFolder(o.mesh)) return Fail("the mesh " + Quoted(o.mesh) + " is a folder, not a file");
     std::vector<Point3f> points;
     if (!ReadObjVertices(o.mesh.c_str(), points, error))
         return Fail("mesh " + Quoted(o.mesh) + ": " + error);
@@ -199,6 +223,8 @@ int main()
     // the dialog asks anything.
     FILE *selectionOut = nullptr;
     if (!o.selectionOut.empty()) {
+        if (IsFolder(o.selectionOut))
+            return Fail("--selection-out " + Quoted(o.selectionOut) + " is a folder, not a file");
         selectionOut = _wfopen(o.selectionOut.c_str(), wine ? L"wb" : L"w");
         if (!selectionOut)
             return Fail("--selection-out " + Quoted(o.selectionOut) +
@@ -206,6 +232,8 @@ int main()
     }
 
     LoadedPlugin plugin;
+    if (IsFolder(o.plugin))
+        return Fail("the plug-in " + Quoted(o.plugin) + " is a folder, not a file");
     const std::string why = LoadPluginExplained(o.plugin.c_str(), plugin);
     if (!why.empty()) return Fail("the plug-in " + Quoted(o.plugin) + " " + why);
 
@@ -232,6 +260,12 @@ int main()
     HWND main =
         CreateWindowExA(0, "STATIC", "cubrik stand-in host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
                         40, 520, 360, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (!main) {
+        fprintf(stderr, "host: the dialog cannot open: %s\n",
+                NoWindowReason(wine, GetLastError()).c_str());
+        FreeLibrary(plugin.module);
+        return 1;
+    }
     host.mainWindow = main;
 
     if (o.hasScript) ArmDialogDriver(steps);
@@ -247,11 +281,18 @@ int main()
     for (const LoggedCall &c : host.log)
         if (c.vertex >= 0) touched.insert(c.vertex);
     const int after = host.SelectedCount();
-    printf("cubrik: %s -> %s; inside: %d of %d vertices; selected before: %d, after: %d; "
+    // Vertices the walk may treat specially; named so that a surprising count
+    // of those inside is not taken for a fault of the walk.
+    int nonFinite = 0;
+    for (const Point3f &p : points)
+        if (!isfinite(p.x) || !isfinite(p.y) || !isfinite(p.z)) ++nonFinite;
+    const std::string unusual =
+        nonFinite ? " (" + std::to_string(nonFinite) + " with a non-finite coordinate)" : "";
+    printf("cubrik: %s -> %s; inside: %d of %d vertices%s; selected before: %d, after: %d; "
            "result %d\n",
            g_dialogState.empty() ? "(the dialog did not open)" : g_dialogState.c_str(),
            result ? "applied" : "nothing done", static_cast<int>(touched.size()),
-           static_cast<int>(points.size()), before, after, result);
+           static_cast<int>(points.size()), unusual.c_str(), before, after, result);
 
     if (o.list) {
         printf("selected (%d):", after);
@@ -260,6 +301,10 @@ int main()
         printf("\n");
     }
     int status = host.unexpected.empty() && !DriverTimedOut() && !DriverStepFailed() ? 0 : 1;
+    if (g_dialogState.empty()) {
+        fprintf(stderr, "host: the plug-in's dialog did not open, so nothing was chosen\n");
+        status = 1;
+    }
     if (selectionOut) {
         for (size_t i = 0; i < points.size(); ++i)
             if (host.selected[i]) fprintf(selectionOut, "%u\n", static_cast<unsigned>(i));
