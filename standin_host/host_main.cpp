@@ -21,9 +21,9 @@
 #include <set>
 #include <string>
 
+#include "standin_host/dialog_script.h"
 #include "standin_host/obj_file.h"
 #include "standin_host/standin_host.h"
-#include "test_support/dialog_driver.h"
 #include "test_support/plugin_loader.h"
 
 static const char USAGE[] =

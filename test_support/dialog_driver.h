@@ -19,7 +19,6 @@ enum class DriverAction {
     ChooseMode,  // choose entry `value` of the operation list, as the user would
     Key,         // key `value` (a virtual-key code) pressed and released on the focus
     CloseBox,    // the close box in the title bar
-    Snapshot,    // saves the dialog as a 24-bit BMP at `text`
     Pause,       // waits `value` milliseconds before the next step
     Call,        // calls `call` with the dialog (it may run the command again)
 };
@@ -46,19 +45,7 @@ void DisarmDialogDriver();
 HWND DrivenDialog();
 bool DriverTimedOut();
 // Whether a step could not do its work (a snapshot that could not be written);
-// the step has said why on stderr.
+// the step has said why on stderr. A Call step marks its own failure with
+// FailDriverStep.
 bool DriverStepFailed();
-
-// Parses a script such as "check 1009; type 1001 -0.25; up 1012; mode 2; ok".
-// Words: up/down ID, type ID TEXT, set ID TEXT, click ID, check ID (= click),
-// mode N, ok, cancel, escape, enter, close, pause MS, snapshot PATH.
-// Returns false with a message in error naming the step on an unknown word, a
-// missing or extra number, a control number that is not of the step's kind
-// (a spin for up/down, an edit box for type/set, a checkbox or OK/Cancel for
-// click), a mode outside the list, or a pause outside 0 to 60000 ms.
-bool ParseDriverScript(const char *script, std::vector<DriverStep> &steps, std::string &error);
-
-// A one-line account of the dialog's controls: each bound's switch and text,
-// and the chosen operation, in UTF-8 (read as Unicode, so the same on every
-// ANSI code page).
-std::string DescribeDialog(HWND dialog);
+void FailDriverStep();

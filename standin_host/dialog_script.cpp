@@ -1,0 +1,228 @@
+#include "standin_host/dialog_script.h"
+
+#include <errno.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "dialog/resource_ids.h"
+
+// The window as the screen shows it, frame included, as a 24-bit BMP file.
+static bool SaveBitmap(HWND window, const char *path)
+{
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RECT r;
+    GetWindowRect(window, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    HDC source = GetWindowDC(window);
+    HDC memory = CreateCompatibleDC(source);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = h;  // bottom-up, as BMP files store rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void *bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, source, 0, 0, SRCCOPY);
+    GdiFlush();
+    const DWORD stride = ((w * 3 + 3) / 4) * 4;
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;  // "BM"
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = file.bfOffBits + stride * h;
+    FILE *out = fopen(path, "wb");
+    bool ok = out != nullptr;
+    if (out) {
+        ok = fwrite(&file, sizeof file, 1, out) == 1 &&
+             fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
+             fwrite(bits, stride * h, 1, out) == 1;
+        fclose(out);
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(window, source);
+    return ok;
+}
+
+// The snapshot step: the dialog as a BMP, or the step fails with why.
+static void Snapshot(HWND dialog, const std::string &path, const std::string &source)
+{
+    if (SaveBitmap(dialog, path.c_str())) return;
+    fprintf(stderr, "host: %s: cannot write %s: %s\n", source.c_str(), path.c_str(),
+            strerror(errno));
+    FailDriverStep();
+}
+
+static DriverStep Step(DriverAction action, int id = 0, int value = 0)
+{
+    DriverStep step;
+    step.action = action;
+    step.id = id;
+    step.value = value;
+    return step;
+}
+
+// The controls a step may name, by kind; a script naming any other number is
+// wrong before it runs.
+struct ControlKind {
+    const char *name;
+    int ids[8];  // zero-terminated
+};
+static const ControlKind SPINS = {"a spin",
+                                  {IDC_MIN_X_SPIN, IDC_MAX_X_SPIN, IDC_MIN_Y_SPIN, IDC_MAX_Y_SPIN,
+                                   IDC_MIN_Z_SPIN, IDC_MAX_Z_SPIN}};
+static const ControlKind EDITS = {"an edit box",
+                                  {IDC_MIN_X_EDIT, IDC_MAX_X_EDIT, IDC_MIN_Y_EDIT, IDC_MAX_Y_EDIT,
+                                   IDC_MIN_Z_EDIT, IDC_MAX_Z_EDIT}};
+static const ControlKind BUTTONS = {"a checkbox or button",
+                                    {IDC_MIN_X_CHECK, IDC_MAX_X_CHECK, IDC_MIN_Y_CHECK,
+                                     IDC_MAX_Y_CHECK, IDC_MIN_Z_CHECK, IDC_MAX_Z_CHECK, IDOK,
+                                     IDCANCEL}};
+enum { MODE_COUNT = 4, LONGEST_PAUSE_MS = 60000 };
+
+// "" when id is one of kind's controls, else why not, with the valid numbers.
+static std::string CheckControl(int id, const ControlKind &kind)
+{
+    std::string valid;
+    for (int known : kind.ids) {
+        if (!known) break;
+        if (known == id) return "";
+        valid += (valid.empty() ? "" : " ") + std::to_string(known);
+    }
+    return std::to_string(id) + " is not " + kind.name + " of the dialog (those are " + valid + ")";
+}
+
+bool ParseDriverScript(const char *script, std::vector<DriverStep> &steps, std::string &error)
+{
+    steps.clear();
+    std::string all(script);
+    size_t start = 0;
+    for (int number = 1; start <= all.size(); ++number) {
+        size_t end = all.find(';', start);
+        if (end == std::string::npos) end = all.size();
+        std::string part = all.substr(start, end - start);
+        start = end + 1;
+        char word[32] = "";
+        int consumed = 0;
+        if (sscanf(part.c_str(), " %31s%n", word, &consumed) != 1) {
+            --number;  // an empty step, as after a last ";"
+            continue;
+        }
+        const char *rest = part.c_str() + consumed;
+        std::string problem;
+        bool snapshot = false;
+        auto readNumber = [&](int &out) {
+            int used = 0;
+            if (sscanf(rest, " %d%n", &out, &used) != 1) {
+                problem = "a number must follow \"" + std::string(word) + "\"";
+                return false;
+            }
+            rest += used;
+            return true;
+        };
+        auto nothingMore = [&]() {
+            while (*rest == ' ' || *rest == '\t') ++rest;
+            if (*rest) problem = "unexpected \"" + std::string(rest) + "\" after the number";
+            return problem.empty();
+        };
+        auto textAfter = [&]() {
+            while (*rest == ' ' || *rest == '\t') ++rest;
+            std::string t(rest);
+            while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.pop_back();
+            return t;
+        };
+        // A step on one control of the given kind, its number next.
+        auto onControl = [&](DriverAction action, const ControlKind &kind, bool textFollows) {
+            DriverStep step = Step(action);
+            if (!readNumber(step.id)) return step;
+            if (textFollows)
+                step.text = textAfter();
+            else
+                nothingMore();
+            if (problem.empty()) problem = CheckControl(step.id, kind);
+            return step;
+        };
+        const std::string w(word);
+        DriverStep step = Step(DriverAction::Pause);
+        if (w == "up")
+            step = onControl(DriverAction::SpinUp, SPINS, false);
+        else if (w == "down")
+            step = onControl(DriverAction::SpinDown, SPINS, false);
+        else if (w == "type")
+            step = onControl(DriverAction::Type, EDITS, true);
+        else if (w == "set")
+            step = onControl(DriverAction::SetText, EDITS, true);
+        else if (w == "click" || w == "check")
+            step = onControl(DriverAction::Click, BUTTONS, false);
+        else if (w == "mode") {
+            step = Step(DriverAction::ChooseMode);
+            if (readNumber(step.value) && nothingMore() &&
+                (step.value < 0 || step.value >= MODE_COUNT))
+                problem = "the operation list has entries 0 to " + std::to_string(MODE_COUNT - 1);
+        } else if (w == "pause") {
+            if (readNumber(step.value) && nothingMore() &&
+                (step.value < 0 || step.value > LONGEST_PAUSE_MS))
+                problem = "a pause lasts 0 to " + std::to_string(LONGEST_PAUSE_MS) + " ms";
+        } else if (w == "ok" || w == "cancel" || w == "escape" || w == "enter" || w == "close") {
+            if (w == "ok") step = Step(DriverAction::Click, IDOK);
+            if (w == "cancel") step = Step(DriverAction::Click, IDCANCEL);
+            if (w == "escape") step = Step(DriverAction::Key, 0, VK_ESCAPE);
+            if (w == "enter") step = Step(DriverAction::Key, 0, VK_RETURN);
+            if (w == "close") step = Step(DriverAction::CloseBox);
+            nothingMore();
+        } else if (w == "snapshot") {
+            step.action = DriverAction::Call;
+            step.text = textAfter();
+            if (step.text.empty()) problem = "snapshot needs a file name";
+            snapshot = true;
+        } else
+            problem = "unknown word \"" + w +
+                      "\" (the words: up down type set click check mode ok cancel escape enter "
+                      "close pause snapshot)";
+        while (!part.empty() && (part[0] == ' ' || part[0] == '\t')) part.erase(0, 1);
+        while (!part.empty() && (part.back() == ' ' || part.back() == '\t')) part.pop_back();
+        step.source = "script step " + std::to_string(number) + " \"" + part + "\"";
+        if (!problem.empty()) {
+            error = step.source + ": " + problem;
+            return false;
+        }
+        if (snapshot)
+            step.call = [path = step.text, source = step.source](HWND dialog) {
+                Snapshot(dialog, path, source);
+            };
+        steps.push_back(step);
+    }
+    return true;
+}
+
+std::string DescribeDialog(HWND dialog)
+{
+    struct Bound {
+        int check, edit;
+        const char *format;  // how the bound reads when it is on
+    };
+    static const Bound bounds[] = {
+        {IDC_MIN_X_CHECK, IDC_MIN_X_EDIT, "%s < x"}, {IDC_MAX_X_CHECK, IDC_MAX_X_EDIT, "x < %s"},
+        {IDC_MIN_Y_CHECK, IDC_MIN_Y_EDIT, "%s < y"}, {IDC_MAX_Y_CHECK, IDC_MAX_Y_EDIT, "y < %s"},
+        {IDC_MIN_Z_CHECK, IDC_MIN_Z_EDIT, "%s < z"}, {IDC_MAX_Z_CHECK, IDC_MAX_Z_EDIT, "z < %s"},
+    };
+    std::string out;
+    for (const Bound &b : bounds) {
+        if (SendDlgItemMessageA(dialog, b.check, BM_GETCHECK, 0, 0) != BST_CHECKED) continue;
+        char text[64] = "", part[96];
+        GetDlgItemTextA(dialog, b.edit, text, sizeof text);
+        snprintf(part, sizeof part, b.format, text);
+        out += (out.empty() ? "" : ", ") + std::string(part);
+    }
+    if (out.empty()) out = "no bound";
+    // The operation's name as the list shows it, whatever the ANSI code page.
+    wchar_t mode[128] = L"";
+    GetDlgItemTextW(dialog, IDC_MODE_COMBO, mode, 128);
+    char utf8[3 * 128] = "";
+    WideCharToMultiByte(CP_UTF8, 0, mode, -1, utf8, sizeof utf8, nullptr, nullptr);
+    return out + "; " + utf8;
+}
