@@ -29,8 +29,20 @@
 static const char USAGE[] =
     "usage: host.exe PLUGIN.dll MESH.obj [--script STEPS] [--select-below x|y|z VALUE]\n"
     "                [--selection-out FILE] [--list] [--quiet]\n"
-    "  Runs the plug-in's command 0 over the mesh. Without --script the dialog\n"
-    "  waits for the user. STEPS: \"check 1009; type 1001 -0.25; up 1012; mode 2; ok\"\n";
+    "  Runs the plug-in's command 0 over the mesh's \"v X Y Z\" lines (inf, nan and\n"
+    "  numbers beyond a float's range are kept, and counted in the summary).\n"
+    "  Without --script the dialog waits for the user.\n"
+    "  STEPS, separated by \";\": up ID, down ID, type ID TEXT, set ID TEXT, click ID,\n"
+    "  check ID, mode N, ok, cancel, escape, enter, close, pause MS, snapshot FILE.bmp,\n"
+    "  e.g. \"check 1009; type 1001 -0.25; up 1012; mode 2; ok\". TEXT is the rest of\n"
+    "  its step, blanks around it trimmed; in double quotes it keeps blanks and \";\",\n"
+    "  with \\\" for a quote and \\\\ for a backslash: type 1001 \"  0.5;\". Nothing may\n"
+    "  follow ok, cancel or close; a step left when the dialog has ended fails the run.\n"
+    "  The summary shows a bound as typed when its box holds one number and nothing\n"
+    "  else (x < 0.50), else the value used and the text as typed: x < 1 (typed \"1,5\").\n"
+    "  Exit status: 0 done; 1 the run went wrong (no window could open, the dialog\n"
+    "  did not open, a step failed or was left over); 2 a mistake in the arguments,\n"
+    "  files or script, found before the dialog opens.\n";
 
 static std::string Convert(UINT codePage, const wchar_t *text)
 {
@@ -152,10 +164,11 @@ static std::string ParseOptions(const std::vector<std::wstring> &args, Options &
             }
             BOOL lossy = FALSE;
             const std::wstring &steps = args[++i];
-            const int n =
-                WideCharToMultiByte(CP_ACP, 0, steps.c_str(), -1, nullptr, 0, nullptr, &lossy);
+            const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, steps.c_str(), -1,
+                                              nullptr, 0, nullptr, &lossy);
             if (lossy || n <= 0)
-                return "the script holds characters the ANSI code page cannot write";
+                return "the script holds characters the ANSI code page (" +
+                       std::to_string(GetACP()) + ") cannot write";
             o.script = Convert(CP_ACP, steps.c_str());
             o.hasScript = true;
         } else if (a == L"--select-below") {
@@ -301,8 +314,14 @@ int main()
         printf("\n");
     }
     int status = host.unexpected.empty() && !DriverTimedOut() && !DriverStepFailed() ? 0 : 1;
+    const size_t left = DriverStepsLeft();
     if (g_dialogState.empty()) {
         fprintf(stderr, "host: the plug-in's dialog did not open, so nothing was chosen\n");
+        status = 1;
+    } else if (o.hasScript && left > 0) {
+        fprintf(stderr, "host: the dialog ended before %s ran (%u step%s not run)\n",
+                steps[steps.size() - left].source.c_str(), static_cast<unsigned>(left),
+                left == 1 ? "" : "s");
         status = 1;
     }
     if (selectionOut) {

@@ -213,12 +213,13 @@ struct Outcome {
     HWND dialog;
     bool timedOut;
     bool stepFailed;
+    size_t stepsLeft;
 };
 static thread_local Outcome t_last;
 
 static Outcome OutcomeOf(const DriverRun &run)
 {
-    return {run.dialog, run.timedOut, run.stepFailed};
+    return {run.dialog, run.timedOut, run.stepFailed, run.steps.size() - run.next};
 }
 
 // The innermost armed run's, or else the last one's.
@@ -242,6 +243,7 @@ void DisarmDialogDriver()
 HWND DrivenDialog() { return CurrentOutcome().dialog; }
 bool DriverTimedOut() { return CurrentOutcome().timedOut; }
 bool DriverStepFailed() { return CurrentOutcome().stepFailed; }
+size_t DriverStepsLeft() { return CurrentOutcome().stepsLeft; }
 
 void FailDriverStep()
 {

@@ -128,9 +128,24 @@ row 2 'script step 1 "mode 2x": unexpected "x" after the number' "$dll" good.obj
 row 2 'script step 2 "frob 3": unknown word "frob"' "$dll" good.obj --script "ok; frob 3"
 row 1 'script step 1 "snapshot no/such/dir/d.bmp": cannot write no/such/dir/d.bmp' \
     "$dll" good.obj --script "snapshot no/such/dir/d.bmp; ok" --quiet
+row 2 'script step 2 "up 1012": it follows script step 1 "ok", which ends the dialog' \
+    "$dll" good.obj --script "ok; up 1012"
+row 1 'the dialog ended before script step 2 "up 1012" ran' \
+    "$dll" good.obj --script "escape; up 1012; ok"
+row 2 'script step 1 "type 1007 "0.5; ok": the quoted text has no closing double quote' \
+    "$dll" good.obj --script 'type 1007 "0.5; ok'
+# Code page 1252 has no full-width digits: typing them would type others.
+CUBRIK_LC_ALL=en_US.UTF-8 row 2 'the script holds characters the ANSI code page \(1252\) cannot' \
+    "$dll" good.obj --script "type 1007 ＋１; ok"
 # A good run: the summary of what was chosen, with LF line ends.
 row 0 'cubrik: x < 0.5, -0.25 < y; .* -> applied; inside: 2 of 3 vertices' \
     "$dll" good.obj --script "check 1010; type 1003 -0.25; type 1007 0.5; ok"
+# A box not holding one plain number: the value the walk used, then the text
+# as typed (in UTF-8, on code page 932 too); quoted text keeps blanks and ";".
+row 0 'cubrik: x < 1 \(typed "1,5"\); .* inside: 2 of 3' "$dll" good.obj --script "type 1007 1,5; ok"
+row 0 'cubrik: x < 0 \(typed "＋１"\); ' "$dll" good.obj --script "type 1007 ＋１; ok"
+row 0 'cubrik: x < 0.5 \(typed "  0.5;"\); .* inside: 2 of 3' \
+    "$dll" good.obj --script 'type 1007 "  0.5;"; ok'
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
