@@ -1,10 +1,14 @@
 #include "standin_host/dialog_script.h"
 
 #include <errno.h>
+#include <math.h>
 #include <stdio.h>
 #include <string.h>
 
+#include <charconv>
+
 #include "dialog/resource_ids.h"
+#include "numbers/number_text.h"
 
 // The window as the screen shows it, frame included, as a 24-bit BMP file.
 static bool SaveBitmap(HWND window, const char *path)
@@ -88,16 +92,81 @@ static std::string CheckControl(int id, const ControlKind &kind)
     return std::to_string(id) + " is not " + kind.name + " of the dialog (those are " + valid + ")";
 }
 
+static bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// A lead byte of a double-byte character on the ANSI code page: its second
+// byte may be a backslash (Shift-JIS), which then escapes nothing.
+static bool IsLeadByte(const char *p) { return p[1] && IsDBCSLeadByte(static_cast<BYTE>(*p)); }
+
+// The script cut into its steps at each ";" outside double quotes; inside
+// quotes a backslash takes the next character along. A quote left open runs
+// to the end, where reading that step finds it.
+static void SplitSteps(const std::string &all, std::vector<std::string> &parts)
+{
+    parts.assign(1, std::string());
+    bool quoted = false;
+    for (const char *p = all.c_str(); *p; ++p) {
+        if (*p == ';' && !quoted) {
+            parts.emplace_back();
+            continue;
+        }
+        std::string &part = parts.back();
+        part += *p;
+        if (*p == '"')
+            quoted = !quoted;
+        else if (quoted && (*p == '\\' || IsLeadByte(p)) && p[1])
+            part += *++p;
+    }
+}
+
+// The TEXT of type, set and snapshot from rest. Plain TEXT is the rest of the
+// step, the blanks around it trimmed, and holds no double quote. Quoted TEXT
+// is everything between two double quotes, blanks and ";" included, with \"
+// for a quote and \\ for a backslash (a backslash before anything else stays
+// as it is, so Windows paths need no doubling). "" or what is wrong.
+static std::string ReadText(const char *rest, std::string &text)
+{
+    while (IsBlank(*rest)) ++rest;
+    text.clear();
+    if (*rest != '"') {
+        text = rest;
+        while (!text.empty() && IsBlank(text.back())) text.pop_back();
+        if (text.find('"') != std::string::npos)
+            return "a double quote belongs inside quoted text: write \"...\" around the whole "
+                   "text and \\\" for the quote";
+        return "";
+    }
+    const char *p = rest + 1;
+    for (; *p && *p != '"'; ++p) {
+        if (IsLeadByte(p))
+            text += *p++;
+        else if (*p == '\\' && (p[1] == '"' || p[1] == '\\'))
+            ++p;
+        text += *p;
+    }
+    if (!*p) return "the quoted text has no closing double quote";
+    for (++p; IsBlank(*p); ++p) {
+    }
+    if (*p) return "unexpected \"" + std::string(p) + "\" after the quoted text";
+    return "";
+}
+
+// Whether the step closes the dialog for good: nothing can follow it.
+static bool EndsTheDialog(const DriverStep &step)
+{
+    return step.action == DriverAction::CloseBox ||
+           (step.action == DriverAction::Click && (step.id == IDOK || step.id == IDCANCEL));
+}
+
 bool ParseDriverScript(const char *script, std::vector<DriverStep> &steps, std::string &error)
 {
     steps.clear();
-    std::string all(script);
-    size_t start = 0;
-    for (int number = 1; start <= all.size(); ++number) {
-        size_t end = all.find(';', start);
-        if (end == std::string::npos) end = all.size();
-        std::string part = all.substr(start, end - start);
-        start = end + 1;
+    std::vector<std::string> parts;
+    SplitSteps(script, parts);
+    std::string endedBy;  // the step that ends the dialog, once there is one
+    int number = 0;
+    for (std::string &part : parts) {
+        ++number;
         char word[32] = "";
         int consumed = 0;
         if (sscanf(part.c_str(), " %31s%n", word, &consumed) != 1) {
@@ -122,9 +191,9 @@ bool ParseDriverScript(const char *script, std::vector<DriverStep> &steps, std::
             return problem.empty();
         };
         auto textAfter = [&]() {
-            while (*rest == ' ' || *rest == '\t') ++rest;
-            std::string t(rest);
-            while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.pop_back();
+            std::string t;
+            const std::string wrong = ReadText(rest, t);
+            if (problem.empty()) problem = wrong;
             return t;
         };
         // A step on one control of the given kind, its number next.
@@ -169,7 +238,7 @@ bool ParseDriverScript(const char *script, std::vector<DriverStep> &steps, std::
         } else if (w == "snapshot") {
             step.action = DriverAction::Call;
             step.text = textAfter();
-            if (step.text.empty()) problem = "snapshot needs a file name";
+            if (step.text.empty() && problem.empty()) problem = "snapshot needs a file name";
             snapshot = true;
         } else
             problem = "unknown word \"" + w +
@@ -178,10 +247,13 @@ bool ParseDriverScript(const char *script, std::vector<DriverStep> &steps, std::
         while (!part.empty() && (part[0] == ' ' || part[0] == '\t')) part.erase(0, 1);
         while (!part.empty() && (part.back() == ' ' || part.back() == '\t')) part.pop_back();
         step.source = "script step " + std::to_string(number) + " \"" + part + "\"";
+        if (problem.empty() && !endedBy.empty())
+            problem = "it follows " + endedBy + ", which ends the dialog";
         if (!problem.empty()) {
             error = step.source + ": " + problem;
             return false;
         }
+        if (EndsTheDialog(step)) endedBy = step.source;
         if (snapshot)
             step.call = [path = step.text, source = step.source](HWND dialog) {
                 Snapshot(dialog, path, source);
@@ -191,26 +263,80 @@ bool ParseDriverScript(const char *script, std::vector<DriverStep> &steps, std::
     return true;
 }
 
+// Whether text is one number and nothing else, as the plug-in reads numbers
+// (numbers/number_text.h): an optional sign, digits with at most one point,
+// then optionally an exponent marker (e, E, d or D), a sign and digits. No
+// blank, no other character.
+static bool IsPlainNumber(const std::string &text)
+{
+    const char *p = text.c_str();
+    auto digits = [&p]() {
+        const char *from = p;
+        while (*p >= '0' && *p <= '9') ++p;
+        return p > from;
+    };
+    if (*p == '+' || *p == '-') ++p;
+    bool some = digits();
+    if (*p == '.') {
+        ++p;
+        some = digits() || some;
+    }
+    if (!some) return false;
+    if (*p == 'e' || *p == 'E' || *p == 'd' || *p == 'D') {
+        ++p;
+        if (*p == '+' || *p == '-') ++p;
+        if (!digits()) return false;
+    }
+    return !*p;
+}
+
+// A float in the fewest digits that read back as it: "1", "0.3", "-0", "inf".
+static std::string Shortest(float value)
+{
+    char text[48];
+    const std::to_chars_result r = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, r.ptr);
+}
+
+static std::string Utf8(const wchar_t *text)
+{
+    char utf8[3 * 256] = "";
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+    return utf8;
+}
+
+// A bound's value as the summary shows it. The plug-in reads the first
+// EDIT_TEXT_BUFFER - 1 bytes of the box's ANSI text with ScanNumber and keeps
+// the result as a float. When the box holds one finite number and nothing
+// else, the text reads as that value and is shown as typed ("0.50"); any other
+// text is shown as the value used, then the text as typed, in UTF-8 whatever
+// the code page ("1 (typed "1,5")", "0 (typed "")").
+static std::string BoundValue(HWND dialog, int edit)
+{
+    char ansi[EDIT_TEXT_BUFFER] = "";
+    GetDlgItemTextA(dialog, edit, ansi, sizeof ansi);
+    const float used = static_cast<float>(ScanNumber(ansi));
+    wchar_t wide[256] = L"";
+    GetDlgItemTextW(dialog, edit, wide, 256);
+    const std::string typed = Utf8(wide);
+    if (IsPlainNumber(typed) && typed.size() < EDIT_TEXT_BUFFER && isfinite(used)) return typed;
+    return Shortest(used) + " (typed \"" + typed + "\")";
+}
+
 std::string DescribeDialog(HWND dialog)
 {
     std::string out;
     for (int row : kAxisOrder) {
         const BoundIds &b = kBoundIds[row];
         if (SendDlgItemMessageA(dialog, b.check, BM_GETCHECK, 0, 0) != BST_CHECKED) continue;
-        char text[64] = "", part[96];
-        GetDlgItemTextA(dialog, b.edit, text, sizeof text);
-        const char axis = "xyz"[row % 3];  // rows 0-2 are lower bounds, 3-5 upper ones
-        if (row < 3)
-            snprintf(part, sizeof part, "%s < %c", text, axis);
-        else
-            snprintf(part, sizeof part, "%c < %s", axis, text);
-        out += (out.empty() ? "" : ", ") + std::string(part);
+        const std::string value = BoundValue(dialog, b.edit);
+        const char axis[2] = {"xyz"[row % 3], 0};  // rows 0-2 are lower bounds, 3-5 upper ones
+        const std::string part = row < 3 ? value + " < " + axis : axis + (" < " + value);
+        out += (out.empty() ? "" : ", ") + part;
     }
     if (out.empty()) out = "no bound";
     // The operation's name as the list shows it, whatever the ANSI code page.
     wchar_t mode[128] = L"";
     GetDlgItemTextW(dialog, IDC_MODE_COMBO, mode, 128);
-    char utf8[3 * 128] = "";
-    WideCharToMultiByte(CP_UTF8, 0, mode, -1, utf8, sizeof utf8, nullptr, nullptr);
-    return out + "; " + utf8;
+    return out + "; " + Utf8(mode);
 }

@@ -6,6 +6,8 @@
 //
 // Every mistake in what it is given (options, files, script) ends the run
 // before the dialog opens, with a message naming what is wrong, and exit 2.
+// A run that cannot be carried out as asked (no window can open, the dialog
+// did not open, a step failed or was left over) says why and exits 1.
 #include <windows.h>
 
 #include <fcntl.h>
@@ -27,8 +29,20 @@
 static const char USAGE[] =
     "usage: host.exe PLUGIN.dll MESH.obj [--script STEPS] [--select-below x|y|z VALUE]\n"
     "                [--selection-out FILE] [--list] [--quiet]\n"
-    "  Runs the plug-in's command 0 over the mesh. Without --script the dialog\n"
-    "  waits for the user. STEPS: \"check 1009; type 1001 -0.25; up 1012; mode 2; ok\"\n";
+    "  Runs the plug-in's command 0 over the mesh's \"v X Y Z\" lines (inf, nan and\n"
+    "  numbers beyond a float's range are kept, and counted in the summary).\n"
+    "  Without --script the dialog waits for the user.\n"
+    "  STEPS, separated by \";\": up ID, down ID, type ID TEXT, set ID TEXT, click ID,\n"
+    "  check ID, mode N, ok, cancel, escape, enter, close, pause MS, snapshot FILE.bmp,\n"
+    "  e.g. \"check 1009; type 1001 -0.25; up 1012; mode 2; ok\". TEXT is the rest of\n"
+    "  its step, blanks around it trimmed; in double quotes it keeps blanks and \";\",\n"
+    "  with \\\" for a quote and \\\\ for a backslash: type 1001 \"  0.5;\". Nothing may\n"
+    "  follow ok, cancel or close; a step left when the dialog has ended fails the run.\n"
+    "  The summary shows a bound as typed when its box holds one number and nothing\n"
+    "  else (x < 0.50), else the value used and the text as typed: x < 1 (typed \"1,5\").\n"
+    "  Exit status: 0 done; 1 the run went wrong (no window could open, the dialog\n"
+    "  did not open, a step failed or was left over); 2 a mistake in the arguments,\n"
+    "  files or script, found before the dialog opens.\n";
 
 static std::string Convert(UINT codePage, const wchar_t *text)
 {
@@ -90,6 +104,27 @@ static int Fail(const std::string &message)
 
 static std::string Quoted(const std::wstring &text) { return "\"" + Utf8(text.c_str()) + "\""; }
 
+// A folder given where a file belongs would otherwise surface as "Permission
+// denied" or "Access denied", which sends the user looking at the rights.
+static bool IsFolder(const std::wstring &path)
+{
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Why no window could be opened, in the user's terms: under Wine that is
+// almost always the X display (Wine itself only says so on a debug channel).
+static std::string NoWindowReason(bool wine, DWORD error)
+{
+    if (!wine)
+        return "no window can be shown on this desktop (error " + std::to_string(error) + ")";
+    wchar_t display[256] = L"";
+    const DWORD n = GetEnvironmentVariableW(L"DISPLAY", display, 256);
+    if (n == 0 || n >= 256) return "no window can be shown: DISPLAY is not set";
+    return "no window can be shown: the X display " + Quoted(display) +
+           " cannot be reached (is DISPLAY right and its X server running?)";
+}
+
 // The dialog's state as it closes: the first dialog's controls, read while
 // they still exist (a dialog is destroyed before its children).
 static std::string g_dialogState;
@@ -129,10 +164,11 @@ static std::string ParseOptions(const std::vector<std::wstring> &args, Options &
             }
             BOOL lossy = FALSE;
             const std::wstring &steps = args[++i];
-            const int n =
-                WideCharToMultiByte(CP_ACP, 0, steps.c_str(), -1, nullptr, 0, nullptr, &lossy);
+            const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, steps.c_str(), -1,
+                                              nullptr, 0, nullptr, &lossy);
             if (lossy || n <= 0)
-                return "the script holds characters the ANSI code page cannot write";
+                return "the script holds characters the ANSI code page (" +
+                       std::to_string(GetACP()) + ") cannot write";
             o.script = Convert(CP_ACP, steps.c_str());
             o.hasScript = true;
         } else if (a == L"--select-below") {
@@ -191,6 +227,7 @@ int main()
     std::string error;
     if (o.hasScript && !ParseDriverScript(o.script.c_str(), steps, error)) return Fail(error);
 
+    if (IsFolder(o.mesh)) return Fail("the mesh " + Quoted(o.mesh) + " is a folder, not a file");
     std::vector<Point3f> points;
     if (!ReadObjVertices(o.mesh.c_str(), points, error))
         return Fail("mesh " + Quoted(o.mesh) + ": " + error);
@@ -199,6 +236,8 @@ int main()
     // the dialog asks anything.
     FILE *selectionOut = nullptr;
     if (!o.selectionOut.empty()) {
+        if (IsFolder(o.selectionOut))
+            return Fail("--selection-out " + Quoted(o.selectionOut) + " is a folder, not a file");
         selectionOut = _wfopen(o.selectionOut.c_str(), wine ? L"wb" : L"w");
         if (!selectionOut)
             return Fail("--selection-out " + Quoted(o.selectionOut) +
@@ -206,6 +245,8 @@ int main()
     }
 
     LoadedPlugin plugin;
+    if (IsFolder(o.plugin))
+        return Fail("the plug-in " + Quoted(o.plugin) + " is a folder, not a file");
     const std::string why = LoadPluginExplained(o.plugin.c_str(), plugin);
     if (!why.empty()) return Fail("the plug-in " + Quoted(o.plugin) + " " + why);
 
@@ -232,6 +273,12 @@ int main()
     HWND main =
         CreateWindowExA(0, "STATIC", "cubrik stand-in host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
                         40, 520, 360, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (!main) {
+        fprintf(stderr, "host: the dialog cannot open: %s\n",
+                NoWindowReason(wine, GetLastError()).c_str());
+        FreeLibrary(plugin.module);
+        return 1;
+    }
     host.mainWindow = main;
 
     if (o.hasScript) ArmDialogDriver(steps);
@@ -247,11 +294,18 @@ int main()
     for (const LoggedCall &c : host.log)
         if (c.vertex >= 0) touched.insert(c.vertex);
     const int after = host.SelectedCount();
-    printf("cubrik: %s -> %s; inside: %d of %d vertices; selected before: %d, after: %d; "
+    // Vertices the walk may treat specially; named so that a surprising count
+    // of those inside is not taken for a fault of the walk.
+    int nonFinite = 0;
+    for (const Point3f &p : points)
+        if (!isfinite(p.x) || !isfinite(p.y) || !isfinite(p.z)) ++nonFinite;
+    const std::string unusual =
+        nonFinite ? " (" + std::to_string(nonFinite) + " with a non-finite coordinate)" : "";
+    printf("cubrik: %s -> %s; inside: %d of %d vertices%s; selected before: %d, after: %d; "
            "result %d\n",
            g_dialogState.empty() ? "(the dialog did not open)" : g_dialogState.c_str(),
            result ? "applied" : "nothing done", static_cast<int>(touched.size()),
-           static_cast<int>(points.size()), before, after, result);
+           static_cast<int>(points.size()), unusual.c_str(), before, after, result);
 
     if (o.list) {
         printf("selected (%d):", after);
@@ -260,6 +314,16 @@ int main()
         printf("\n");
     }
     int status = host.unexpected.empty() && !DriverTimedOut() && !DriverStepFailed() ? 0 : 1;
+    const size_t left = DriverStepsLeft();
+    if (g_dialogState.empty()) {
+        fprintf(stderr, "host: the plug-in's dialog did not open, so nothing was chosen\n");
+        status = 1;
+    } else if (o.hasScript && left > 0) {
+        fprintf(stderr, "host: the dialog ended before %s ran (%u step%s not run)\n",
+                steps[steps.size() - left].source.c_str(), static_cast<unsigned>(left),
+                left == 1 ? "" : "s");
+        status = 1;
+    }
     if (selectionOut) {
         for (size_t i = 0; i < points.size(); ++i)
             if (host.selected[i]) fprintf(selectionOut, "%u\n", static_cast<unsigned>(i));

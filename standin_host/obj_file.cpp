@@ -5,18 +5,26 @@
 #include <stdlib.h>
 #include <string.h>
 
-// Reads one "v X Y Z [more]" line's three coordinates; false when fewer than
-// three numbers follow the "v".
-static bool ReadVertexLine(const char *text, Point3f &p)
+// Reads one "v X Y Z [more]" line's three coordinates as strtof reads them
+// (so "inf", "nan" and numbers beyond a float's range, read as infinity, are
+// kept). "" when they are there, else what is wrong: fewer than three numbers,
+// or a number with text stuck to it.
+static std::string ReadVertexLine(const char *text, Point3f &p)
 {
     float *coordinates[3] = {&p.x, &p.y, &p.z};
     for (float *c : coordinates) {
         char *end = nullptr;
         *c = strtof(text, &end);
-        if (end == text || (*end && *end != ' ' && *end != '\t')) return false;
+        if (end == text) return "a vertex needs three numbers";
+        if (*end && *end != ' ' && *end != '\t') {
+            const char *number = text + strspn(text, " \t");
+            const size_t stuck = strcspn(end, " \t");
+            return "unexpected \"" + std::string(end, stuck) + "\" after the number \"" +
+                   std::string(number, static_cast<size_t>(end - number)) + "\"";
+        }
         text = end;
     }
-    return true;
+    return "";
 }
 
 bool ReadObjVertices(const wchar_t *path, std::vector<Point3f> &points, std::string &error)
@@ -49,10 +57,10 @@ bool ReadObjVertices(const wchar_t *path, std::vector<Point3f> &points, std::str
             (line[first + 1] != ' ' && line[first + 1] != '\t'))
             continue;  // not a vertex: faces, normals, comments and the rest
         Point3f p;
-        if (!ReadVertexLine(line.c_str() + first + 1, p)) {
+        const std::string problem = ReadVertexLine(line.c_str() + first + 1, p);
+        if (!problem.empty()) {
             if (line.size() > 60) line = line.substr(0, 57) + "...";
-            error = "line " + std::to_string(number) + ": a vertex needs three numbers: \"" + line +
-                    "\"";
+            error = "line " + std::to_string(number) + ": " + problem + ": \"" + line + "\"";
             return false;
         }
         points.push_back(p);

@@ -187,6 +187,7 @@ void DisarmDialogDriver()
 HWND DrivenDialog() { return Seen().dialog; }
 bool DriverTimedOut() { return Seen().timedOut; }
 bool DriverStepFailed() { return Seen().stepFailed; }
+size_t DriverStepsLeft() { return Seen().steps.size() - Seen().next; }
 
 void FailDriverStep()
 {

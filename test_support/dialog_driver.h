@@ -89,3 +89,5 @@ bool DriverTimedOut();
 // FailDriverStep.
 bool DriverStepFailed();
 void FailDriverStep();
+// How many steps had not run when the run ended (the dialog closed before them).
+size_t DriverStepsLeft();

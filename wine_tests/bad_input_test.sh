@@ -28,6 +28,10 @@ printf 'v 0 0 0\r\nv 1 0 0\r\nv 0 1 0\r\n' >crlf.obj
 { printf 'v 0.5%600s0.5 0.5\n' ''; cat good.obj; } >long_vertex.obj
 cp good.obj 球体.obj
 printf 'v 0 0 0\nv 1 2\n' >short_vertex.obj
+printf 'v 0 0 0\nv 1 2 3extra\n' >stuck_text.obj
+# Beyond a float's range (infinity), not a number, and one plain vertex.
+printf 'v 1e39 0 0\nv nan 0 0\nv 0 0 0\n' >non_finite.obj
+mkdir folder
 printf '# no vertices\nf 1 2 3\n' >empty.obj
 echo "not a DLL" >text.dll
 # cubrik.dll with the other bitness in its header's machine field.
@@ -45,7 +49,8 @@ dll=$build/cubrik.dll
 passed=0 failed=0
 # row STATUS PATTERN HOST-ARGUMENTS...: the run's exit status must be STATUS
 # and its output (stdout and stderr) must match PATTERN (grep -E), hold no
-# carriage return and no word of a lost X connection.
+# carriage return and no word of a lost X connection. An assignment before
+# it (DISPLAY=:77 row ...) holds for that one run.
 row() {
     local want=$1 pattern=$2
     shift 2
@@ -81,9 +86,14 @@ row 2 '--select-below: "1e99" is not a finite number' "$dll" good.obj --select-b
 row 2 'option --select-below needs an axis and a number' "$dll" good.obj --select-below z
 row 2 '--selection-out "no/such/dir/out.txt": cannot write it' \
     "$dll" good.obj --selection-out no/such/dir/out.txt $ok
+row 2 '--selection-out "folder" is a folder, not a file' "$dll" good.obj --selection-out folder $ok
+# No display to open the dialog on: a failure, never a quiet "nothing done".
+DISPLAY=:77 row 1 'the dialog cannot open: .*the X display ":77" cannot be reached' \
+    "$dll" good.obj --script "check 1010; ok"
 # The plug-in file.
 row 2 'the plug-in "nope.dll" does not exist' nope.dll good.obj $ok
 row 2 'the plug-in "text.dll" is not a Windows DLL' text.dll good.obj $ok
+row 2 'the plug-in "folder" is a folder, not a file' folder good.obj $ok
 row 2 'is a Windows program, not a DLL' "$build/host.exe" good.obj $ok
 row 2 'is a DLL but not a plug-in: it exports no MQCheckVersion' \
     "$build/standin_full.dll" good.obj $ok
@@ -94,7 +104,13 @@ row 2 'mesh "nope.obj": No such file' "$dll" nope.obj $ok
 row 2 'mesh "無い.obj": No such file' "$dll" 無い.obj $ok
 row 2 'mesh "short_vertex.obj": line 2: a vertex needs three numbers: "v 1 2"' \
     "$dll" short_vertex.obj $ok
+row 2 'mesh "stuck_text.obj": line 2: unexpected "extra" after the number "3"' \
+    "$dll" stuck_text.obj $ok
 row 2 'mesh "empty.obj": holds no vertex' "$dll" empty.obj $ok
+row 2 'the mesh "folder" is a folder, not a file' "$dll" folder $ok
+# Non-finite coordinates are read, for trying the plug-in on them, and counted.
+row 0 'inside: 1 of 3 vertices \(2 with a non-finite coordinate\)' \
+    "$dll" non_finite.obj --script "check 1009; type 1001 -5; type 1007 5; ok"
 row 0 'inside: 0 of 3 vertices' "$dll" bom.obj $ok
 row 0 'inside: 0 of 3 vertices' "$dll" crlf.obj $ok
 row 0 'inside: 0 of 3 vertices' "$dll" long_comment.obj $ok
@@ -112,9 +128,24 @@ row 2 'script step 1 "mode 2x": unexpected "x" after the number' "$dll" good.obj
 row 2 'script step 2 "frob 3": unknown word "frob"' "$dll" good.obj --script "ok; frob 3"
 row 1 'script step 1 "snapshot no/such/dir/d.bmp": cannot write no/such/dir/d.bmp' \
     "$dll" good.obj --script "snapshot no/such/dir/d.bmp; ok" --quiet
+row 2 'script step 2 "up 1012": it follows script step 1 "ok", which ends the dialog' \
+    "$dll" good.obj --script "ok; up 1012"
+row 1 'the dialog ended before script step 2 "up 1012" ran' \
+    "$dll" good.obj --script "escape; up 1012; ok"
+row 2 'script step 1 "type 1007 "0.5; ok": the quoted text has no closing double quote' \
+    "$dll" good.obj --script 'type 1007 "0.5; ok'
+# Code page 1252 has no full-width digits: typing them would type others.
+CUBRIK_LC_ALL=en_US.UTF-8 row 2 'the script holds characters the ANSI code page \(1252\) cannot' \
+    "$dll" good.obj --script "type 1007 ＋１; ok"
 # A good run: the summary of what was chosen, with LF line ends.
 row 0 'cubrik: x < 0.5, -0.25 < y; .* -> applied; inside: 2 of 3 vertices' \
     "$dll" good.obj --script "check 1010; type 1003 -0.25; type 1007 0.5; ok"
+# A box not holding one plain number: the value the walk used, then the text
+# as typed (in UTF-8, on code page 932 too); quoted text keeps blanks and ";".
+row 0 'cubrik: x < 1 \(typed "1,5"\); .* inside: 2 of 3' "$dll" good.obj --script "type 1007 1,5; ok"
+row 0 'cubrik: x < 0 \(typed "＋１"\); ' "$dll" good.obj --script "type 1007 ＋１; ok"
+row 0 'cubrik: x < 0.5 \(typed "  0.5;"\); .* inside: 2 of 3' \
+    "$dll" good.obj --script 'type 1007 "  0.5;"; ok'
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
