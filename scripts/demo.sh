@@ -53,10 +53,11 @@ rm -f "$out"/dialog.bmp "$out"/dialog.png "$out"/selection.txt "$out"/selection.
 
 # PNGs without time stamps, so that unchanged pictures are unchanged files;
 # as an 8-bit palette when the picture has at most 256 colours and the
-# palette file shows exactly the same pixels, else in full colour.
+# palette file shows exactly the same pixels, else in full colour at 8 bits a
+# channel (ImageMagick would write 16, twice the bytes for no visible change).
 png() {
     local last=${*: -1}
-    convert "${@:1:$#-1}" -alpha off -strip -define png:exclude-chunks=date,time "$last"
+    convert "${@:1:$#-1}" -alpha off -strip -depth 8 -define png:exclude-chunks=date,time "$last"
     if [ "$(identify -format %k "$last")" -le 256 ]; then
         convert "$last" -strip -define png:exclude-chunks=date,time PNG8:"$last.8.png"
         if [ "$(compare -metric AE "$last" "$last.8.png" null: 2>&1)" = 0 ]; then
