@@ -53,7 +53,7 @@ HEAD = 100         # the picture's title, its English line and the note
 CELL_TOP = 56      # a view's two title lines, above its frame
 CELL = CELL_TOP + VIEW + 48
 DOT = 2.4
-TICK, LABEL, TITLE = 15, 16, 17  # font sizes
+TICK, LABEL, TITLE = 16, 17, 18  # font sizes
 
 
 def dialog_number(text):
@@ -278,8 +278,8 @@ def perspective(left, top, mesh, selected, bounds, extent):
     forward = norm(tuple(-c for c in eye))
     right = norm(cross(forward, (0.0, 1.0, 0.0)))
     up = cross(right, forward)
-    out = titles(left, top, "斜めから見た図（青い面がオンの下限・上限）",
-                 "seen at an angle (blue planes: the bounds in force)")
+    out = titles(left, top, "斜めから見た図（青い面：オンの下限・上限）",
+                 "at an angle (blue planes: bounds in force)")
     top += CELL_TOP
     # The mesh's extent, at the distance of the origin, fills most of the view.
     scale = VIEW / 2 * distance / (extent * 1.75)
@@ -409,7 +409,7 @@ def legend(left, top):
             ("plane", BOX, None, "オンの下限・上限の面（斜めの図）",
              "plane of a bound in force (angled view)"),
             ("line", BOX, None, "オンの下限・上限とその値（正面・側面）",
-             "a bound in force and its value (front, side)")]
+             "bound in force, its value (front, side)")]
     for kind, colour, edge, ja, en in rows:
         if kind == "dot":
             out.append("stroke-width 0.8 fill '%s' stroke '%s' circle %d,%d %d,%d"
