@@ -3,9 +3,9 @@
 # sample sphere, binds cubrik.dll, opens the real dialog under Wine, enters a
 # choice, presses OK and prints what the command did. Packs the release zip
 # (build/win32/cubrik-1.00-win32.zip, or win64) on the way. Leaves two pictures in
-# build/demo: dialog.png (the dialog as Wine draws it) and selection.png (the
-# sphere seen at an angle with the range's box, and its front and side views,
-# the selected vertices in red, each bound in force labelled).
+# build/demo: dialog.png (the dialog as Wine draws it, doubled) and selection.png
+# (the sphere seen at an angle with the planes of the bounds in force, and its
+# front and side views, the selected vertices in red, each bound labelled).
 #
 #   scripts/demo.sh                the scripted run (on a virtual display if none)
 #   scripts/demo.sh --interactive  you answer the dialog yourself, for as long as you
