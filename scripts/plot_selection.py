@@ -46,14 +46,15 @@ SELECTED_EDGE, UNSELECTED_EDGE = "#8c1a12", "#606060"
 BOX, INSIDE = "#1a5fd0", "#cfe0fb"
 SURFACE = "#f2f2f2"  # a face outside the range
 # The picture's layout, in pixels: two views a row, each with its titles
-# above and its tick values below. About 780 px wide, so that a page column
-# of that width shows it at its own size.
-VIEW, MARGIN, LEFT, GAP = 320, 24, 40, 64
-HEAD = 100         # the picture's title, its English line and the note
-CELL_TOP = 56      # a view's two title lines, above its frame
-CELL = CELL_TOP + VIEW + 48
-DOT = 2.4
-TICK, LABEL, TITLE = 16, 17, 18  # font sizes
+# above and its tick values below. About 600 px wide, so that a page column
+# of 800 px shows it at its own size and a 500 px window at three quarters,
+# where the 15 px labels still read at about 12 px.
+VIEW, MARGIN, LEFT, GAP = 256, 14, 28, 40
+HEAD = 104         # the picture's title, its English line and the note's two
+CELL_TOP = 50      # a view's two title lines, above its frame
+CELL = CELL_TOP + VIEW + 44
+DOT, ANGLED_DOT = 2.4, 1.8  # the dots' radii in the front and side views, and at an angle
+TICK, LABEL, TITLE = 15, 16, 17  # font sizes
 
 
 def dialog_number(text):
@@ -145,9 +146,9 @@ def inside(bounds, p):
     return True
 
 
-def dot(x, y, is_selected):
+def dot(x, y, is_selected, radius=DOT):
     fill, edge = (SELECTED, SELECTED_EDGE) if is_selected else (UNSELECTED, UNSELECTED_EDGE)
-    return "fill '%s' stroke '%s' circle %.1f,%.1f %.1f,%.1f" % (fill, edge, x, y, x + DOT, y)
+    return "fill '%s' stroke '%s' circle %.1f,%.1f %.1f,%.1f" % (fill, edge, x, y, x + radius, y)
 
 
 def shade(colour, light):
@@ -175,9 +176,11 @@ def face_reach(points, faces):
 
 
 def ticks(extent):
+    """The ticks, each with whether its value is written: on a small mesh a
+    tick every 0.5 and a value every 1, so the values stay apart."""
     step = 0.5 if extent <= 2.5 else 10 ** math.floor(math.log10(extent))
     n = int(extent / step)
-    return [k * step for k in range(-n, n + 1)]
+    return [(k * step, step != 0.5 or k % 2 == 0) for k in range(-n, n + 1)]
 
 
 def frame(left, top):
@@ -186,8 +189,8 @@ def frame(left, top):
 
 
 def titles(left, top, title_ja, title_en):
-    return (text(left, top + 20, TITLE, title_ja, "#222222") +
-            text(left, top + 42, TICK, title_en, "#444444"))
+    return (text(left, top + 19, TITLE, title_ja, "#222222") +
+            text(left, top + 39, TICK, title_en, "#444444"))
 
 
 def orthographic(left, top, mesh, selected, bounds, extent, view):
@@ -215,14 +218,15 @@ def orthographic(left, top, mesh, selected, bounds, extent, view):
     if x1 > x0 and y1 > y0 and not empty:
         out.append("fill '%s' stroke none rectangle %.1f,%.1f %.1f,%.1f" % (INSIDE, x0, y0, x1, y1))
     # Ticks and their values, on the left and bottom edges.
-    for t in ticks(extent):
+    for t, written in ticks(extent):
         out.append("stroke '#999999' stroke-width 1 line %.1f,%d %.1f,%d"
                    % (sx(t), top + VIEW, sx(t), top + VIEW + 5))
-        out += text(sx(t), top + VIEW + 21, TICK, "%g" % t, "#444444", "middle")
         out.append("stroke '#999999' stroke-width 1 line %d,%.1f %d,%.1f"
                    % (left - 5, sy(t), left, sy(t)))
-        out += text(left - 8, sy(t) + 5, TICK, "%g" % t, "#444444", "end")
-    out += text(left + VIEW, top + VIEW + 41, LABEL, "%s →" % "XYZ"[h], "#222222", "end")
+        if written:
+            out += text(sx(t), top + VIEW + 20, TICK, "%g" % t, "#444444", "middle")
+            out += text(left - 7, sy(t) + 5, TICK, "%g" % t, "#444444", "end")
+    out += text(left + VIEW, top + VIEW + 38, LABEL, "%s →" % "XYZ"[h], "#222222", "end")
     out += text(left + 4, top + 18, LABEL, "↑ %s" % "XYZ"[v], "#222222", "start")
     # Far to near, the last drawn the nearest: the faces, then each vertex
     # as if it were nearer by the reach of a face.
@@ -251,7 +255,7 @@ def orthographic(left, top, mesh, selected, bounds, extent, view):
     out.append("pop graphic-context")
     for value in hb:
         if value is not None and -extent < value < extent:
-            out += text(sx(value) + 4, top + 40, LABEL, "%s = %s" % ("XYZ"[h], value_text(value)),
+            out += text(sx(value) + 4, top + 38, LABEL, "%s = %s" % ("XYZ"[h], value_text(value)),
                         BOX, "start", "#ffffffd0")
     for value in vb:
         if value is not None and -extent < value < extent:
@@ -278,11 +282,10 @@ def perspective(left, top, mesh, selected, bounds, extent):
     forward = norm(tuple(-c for c in eye))
     right = norm(cross(forward, (0.0, 1.0, 0.0)))
     up = cross(right, forward)
-    out = titles(left, top, "斜めから見た図（青い面：オンの下限・上限）",
-                 "at an angle (blue planes: bounds in force)")
+    out = titles(left, top, "斜めから見た図", "at an angle")
     top += CELL_TOP
     # The mesh's extent, at the distance of the origin, fills most of the view.
-    scale = VIEW / 2 * distance / (extent * 1.75)
+    scale = VIEW / 2 * distance / (extent * 1.5)
 
     def project(p):
         rel = tuple(a - b for a, b in zip(p, eye))
@@ -317,13 +320,14 @@ def perspective(left, top, mesh, selected, bounds, extent):
                                               shade(colour, 0.80 + 0.20 * facing))))
     for i, p in enumerate(points):
         x, y, depth = project(p)
-        items.append((-(depth - reach), 2, i, ["stroke-width 0.6", dot(x, y, i in selected)]))
+        items.append((-(depth - reach), 2, i,
+                      ["stroke-width 0.5", dot(x, y, i in selected, ANGLED_DOT)]))
     # Each bound in force is a plane across the other bounds in force, out to
     # a little past the mesh where the range is open. It is cut into tiles
     # drawn among the faces from far to near, so the mesh hides what lies
     # behind it; toward an open end the tiles fade out, so the range looks
     # open, and where two planes meet (an edge of the range) a line is drawn.
-    lim = extent / 1.1 * 1.7
+    lim = extent / 1.1 * 1.45
     in_force = lambda k, side: (bounds["xyz"[k]][side] is not None
                                 and -lim < bounds["xyz"[k]][side] < lim)
     ends = lambda k: [bounds["xyz"[k]][s] if in_force(k, s) else (-lim, lim)[s] for s in (0, 1)]
@@ -401,15 +405,14 @@ def perspective(left, top, mesh, selected, bounds, extent):
 def legend(left, top):
     """What the colours and lines mean, in the fourth cell."""
     out = titles(left, top, "凡例", "key")
-    y = top + CELL_TOP + 24
+    y = top + CELL_TOP + 18
     rows = [("dot", SELECTED, SELECTED_EDGE, "選択されている頂点", "selected vertex"),
             ("dot", UNSELECTED, UNSELECTED_EDGE, "選択されていない頂点", "vertex not selected"),
             ("area", INSIDE, None, "すべての下限・上限の内側", "inside every bound in force"),
             ("area", SURFACE, None, "範囲の外側の面", "surface outside the range"),
-            ("plane", BOX, None, "オンの下限・上限の面（斜めの図）",
-             "plane of a bound in force (angled view)"),
-            ("line", BOX, None, "オンの下限・上限とその値（正面・側面）",
-             "bound in force, its value (front, side)")]
+            ("plane", BOX, None, "下限・上限の面（斜めの図）", "plane of a bound (angled view)"),
+            ("line", BOX, None, "下限・上限とその値（正面・側面）",
+             "a bound, its value (front, side)")]
     for kind, colour, edge, ja, en in rows:
         if kind == "dot":
             out.append("stroke-width 0.8 fill '%s' stroke '%s' circle %d,%d %d,%d"
@@ -427,12 +430,12 @@ def legend(left, top):
                     "stroke-dasharray 7 4 line %d,%d %d,%d" % (colour, left, y - 6, left + 24, y - 6),
                     "pop graphic-context"]
         out += text(left + 32, y, LABEL, ja, "#222222")
-        out += text(left + 32, y + 20, TICK, en, "#444444")
-        y += 50
+        out += text(left + 32, y + 19, TICK, en, "#444444")
+        y += 44
         if kind == "plane":  # what its fading means, on a line of its own
-            out += text(left + 32, y - 8, TICK, "範囲が開いている側は薄れて消える", "#222222")
-            out += text(left + 32, y + 12, TICK, "fading out where the range is open", "#444444")
-            y += 42
+            out += text(left + 32, y - 6, TICK, "範囲が開いている側へ薄れて消える", "#222222")
+            out += text(left + 32, y + 13, TICK, "fades where the range is open", "#444444")
+            y += 40
     return out
 
 
@@ -477,11 +480,10 @@ def main():
     height = HEAD + 2 * CELL
     mvg = ["viewbox 0 0 %d %d" % (width, height),
            "fill white rectangle 0,0 %d,%d" % (width, height)]
-    mvg += text(MARGIN, 28, 20, title_ja)
-    mvg += text(MARGIN, 52, LABEL, title_en, "#333333")
-    note = " / ".join(n for n in (a.note_ja, a.note) if n)
-    if note:
-        mvg += text(MARGIN, 76, TICK, note, "#333333")
+    mvg += text(MARGIN, 26, 19, title_ja)
+    mvg += text(MARGIN, 49, LABEL, title_en, "#333333")
+    for n, note in enumerate(n for n in (a.note_ja, a.note) if n):
+        mvg += text(MARGIN, 71 + 19 * n, TICK, note, "#333333")
     left = MARGIN + LEFT
     # Each view in a graphic context of its own, so no stroke or fill leaks.
     # Front: X right, Y up, seen from +Z (larger Z is nearer). Side: Z right,
@@ -489,9 +491,9 @@ def main():
     cells = [
         lambda: perspective(left, HEAD, mesh, selected, bounds, extent),
         lambda: orthographic(col2, HEAD, mesh, selected, bounds, extent,
-                             ("正面（+Z 側から見た図）", "front, seen from +Z", 0, 1, 2, 1)),
+                             ("正面（+Z 側から）", "front, from +Z", 0, 1, 2, 1)),
         lambda: orthographic(left, HEAD + CELL, mesh, selected, bounds, extent,
-                             ("側面（-X 側から見た図）", "side, seen from -X", 2, 1, 0, -1)),
+                             ("側面（-X 側から）", "side, from -X", 2, 1, 0, -1)),
         lambda: legend(col2, HEAD + CELL),
     ]
     for cell in cells:
