@@ -3,9 +3,9 @@
 # sample sphere, binds cubrik.dll, opens the real dialog under Wine, enters a
 # choice, presses OK and prints what the command did. Packs the release zip
 # (build/win32/cubrik-1.00-win32.zip, or win64) on the way. Leaves two pictures in
-# build/demo: dialog.png (the dialog as Wine draws it) and selection.png (the
-# sphere seen at an angle with the range's box, and its front and side views,
-# the selected vertices in red, each bound in force labelled).
+# build/demo: dialog.png (the dialog as Wine draws it, doubled) and selection.png
+# (the sphere seen at an angle with the planes of the bounds in force, and its
+# front and side views, the selected vertices in red, each bound labelled).
 #
 #   scripts/demo.sh                the scripted run (on a virtual display if none)
 #   scripts/demo.sh --interactive  you answer the dialog yourself, for as long as you
@@ -53,10 +53,11 @@ rm -f "$out"/dialog.bmp "$out"/dialog.png "$out"/selection.txt "$out"/selection.
 
 # PNGs without time stamps, so that unchanged pictures are unchanged files;
 # as an 8-bit palette when the picture has at most 256 colours and the
-# palette file shows exactly the same pixels, else in full colour.
+# palette file shows exactly the same pixels, else in full colour at 8 bits a
+# channel (ImageMagick would write 16, twice the bytes for no visible change).
 png() {
     local last=${*: -1}
-    convert "${@:1:$#-1}" -alpha off -strip -define png:exclude-chunks=date,time "$last"
+    convert "${@:1:$#-1}" -alpha off -strip -depth 8 -define png:exclude-chunks=date,time "$last"
     if [ "$(identify -format %k "$last")" -le 256 ]; then
         convert "$last" -strip -define png:exclude-chunks=date,time PNG8:"$last.8.png"
         if [ "$(compare -metric AE "$last" "$last.8.png" null: 2>&1)" = 0 ]; then
