@@ -179,6 +179,15 @@ TEST(Dialog, OkFillsTheRecordFromWhatTheControlsShow)
         {"the chosen operation is not what OK reads",
          {Mode(Invert)},
          [](RangeParam &p) { p.mode = Invert; }},
+        // Full-width digits pass through the ANSI text: code page 1252 maps
+        // them to plain ones, 932 keeps them as double-byte characters.
+        {"full-width text is not read through the ANSI code page",
+         {Do([](HWND d) { SetDlgItemTextW(d, IDC_MAX_X_EDIT, L"\uFF0B\uFF11"); }),
+          Do([](HWND d) { SetDlgItemTextW(d, IDC_MAX_Y_EDIT, L"\uFF11\uFF0E\uFF15"); })},
+         [](RangeParam &p) {
+             const bool western = GetACP() == 1252;
+             p.x.max = western ? 1.0f : 0.0f, p.y.max = western ? 1.5f : 0.0f;
+         }},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.fault);
