@@ -1,11 +1,16 @@
 #!/usr/bin/env python3
-"""The DLL's own stack protector, checked as a reviewer would.
+"""The DLL's own stack protector, and what runs while the DLL loads, checked
+as a reviewer would.
 
 Protected functions in every part of the DLL (the command, the dialog, the
 portable core) check the guard and call the failure handler; the shipped DLL
 is its unstripped twin's bytes less the symbols (the same sections at the same
-offsets), so the guard's offset read from the twin holds for it; and each
-process that loads the shipped DLL gets a guard of its own, never zero.
+offsets), so an offset read from the twin's symbols holds for it; each process
+that loads the shipped DLL gets a guard of its own, never zero; the failure
+handler ends the process with STATUS_STACK_BUFFER_OVERRUN and never returns.
+While the DLL loads, the entry point calls only what seeds the guard and the
+C runtime's start-up, DllMain calls nothing, and there is no static
+constructor but the runtime's own.
 
 usage: check_stack_guard.py cubrik.dll cubrik_symbols.dll read_guard.exe wine-run.sh
 """
@@ -18,6 +23,20 @@ NM = "x86_64-w64-mingw32-nm"
 # A function from each part of the DLL that holds a local array.
 PROTECTED = {"the command": "MQModifyObject", "the dialog": "RangeDialogProc",
              "the number text": "FormatFixed2"}
+# What each function that runs while the DLL loads may call: the entry point
+# seeds the guard from what the process reads in-process, then hands over to
+# the C runtime's start-up, which calls DllMain; DllMain only keeps its handle.
+LOAD_TIME_CALLS = {
+    "CubrikDllEntry": {"StackGuardSeed", "GetSystemTimeAsFileTime", "GetCurrentProcessId",
+                       "GetCurrentThreadId", "GetTickCount", "QueryPerformanceCounter",
+                       "DllMainCRTStartup"},
+    "StackGuardSeed": {"GetSystemTimeAsFileTime", "GetCurrentProcessId", "GetCurrentThreadId",
+                       "GetTickCount", "QueryPerformanceCounter"},
+    "DllMain": set(),
+}
+# The static constructors the runtime brings (libgcc's frame registration).
+RUNTIME_CONSTRUCTORS = {"register_frame_ctor"}
+STATUS_STACK_BUFFER_OVERRUN = 0xC0000409
 
 
 def output(*command):
@@ -35,6 +54,23 @@ def layout(dll):
 def same_layout(dll, symbols):
     shipped, twin = layout(dll)[1], layout(symbols)[1]
     return [] if shipped == twin else [f"the twin's sections differ:\n{shipped}\n{twin}"]
+
+
+def plain(name):
+    """A symbol's name without the i386 decorations and the import prefix."""
+    return re.sub(r"@\d+$", "", re.sub(r"^_*(imp_+)?", "", name))
+
+
+def symbol_table(symbols):
+    """{address: plain name} of the twin's symbols; where several name one
+    address, an import's name (the function an import table entry points
+    to), else a function's rather than a section's."""
+    table = {}
+    for a, n in re.findall(r"^([0-9a-f]+) \S (\S+)$", output(NM, symbols), re.M):
+        known = table.get(int(a, 16), ".")
+        if "imp_" in n or (known.startswith(".") and "imp_" not in known):
+            table[int(a, 16)] = plain(n)
+    return table
 
 
 def guard_address(symbols):
@@ -62,6 +98,76 @@ def protected_functions(dll, symbols):
             if not any(name in f for f in checking)]
 
 
+def load_time_work(symbols):
+    """What the functions that run while the DLL loads call, and the static
+    constructors, against what they may."""
+    names = symbol_table(symbols)
+    calls = {}
+    function = None
+    for line in output(OBJDUMP, "-d", symbols).splitlines():
+        start = re.match(r"^[0-9a-f]+ <(.*)>:$", line)
+        if start:
+            function = plain(start[1])
+            continue
+        if function not in LOAD_TIME_CALLS:
+            continue
+        jump = re.search(r"\s(call|jmp)\s+(.*)$", line)
+        if not jump:
+            continue
+        target = re.search(r"<([^>+]+)(\+0x[0-9a-f]+)?>", jump[2])
+        if target and plain(target[1]) != function:
+            callee = plain(target[1])  # direct, or x86-64's through the import table
+        elif target:
+            continue  # a jump within the function
+        elif re.fullmatch(r"\*0x([0-9a-f]+)", jump[2].split()[0]):
+            callee = names.get(int(jump[2].split()[0][3:], 16), jump[2])  # i386's import table
+        elif jump[1] == "jmp" and not jump[2].startswith("*"):
+            continue
+        else:
+            callee = "an indirect call: " + jump[2].strip()
+        calls.setdefault(function, set()).add(callee)
+    failures = [f"{f} runs at load and calls {', '.join(sorted(c - LOAD_TIME_CALLS[f]))}"
+                for f, c in sorted(calls.items()) if c - LOAD_TIME_CALLS[f]]
+    missing = {"CubrikDllEntry", "DllMain"} - {plain(n) for n in names.values()}
+    failures += [f"no {f} in the twin's symbols" for f in sorted(missing)]
+    print(f"called at load: {sorted(set().union(*calls.values())) if calls else []}")
+    return failures + static_constructors(symbols, names)
+
+
+def static_constructors(symbols, names):
+    """The entries of the constructor list (after its -1, up to its 0) that
+    are not the runtime's own."""
+    start = next((a for a, n in names.items() if n == "CTOR_LIST__"), None)
+    if start is None:
+        return ["no __CTOR_LIST__ in the twin's symbols"]
+    width = 8 if "x86-64" in output(OBJDUMP, "-f", symbols) else 4
+    dump = output(OBJDUMP, "-s", f"--start-address={start:#x}",
+                  f"--stop-address={start + 16 * width:#x}", symbols)
+    # Each line: the address, up to four groups of hex bytes, two blanks, text.
+    data = bytes.fromhex("".join("".join(line[1:].split("  ")[0].split()[1:])
+                                 for line in dump.splitlines() if re.match(r"^ [0-9a-f]+ ", line)))
+    words = [int.from_bytes(data[i:i + width], "little") for i in range(width, len(data), width)]
+    entries = [names.get(w, f"{w:#x}") for w in words[:words.index(0)]] if 0 in words else words
+    return [f"a static constructor beyond the runtime's: {e}" for e in entries
+            if e not in RUNTIME_CONSTRUCTORS]
+
+
+def failure_handler_ends_process(dll, symbols, reader, wine_run):
+    """The shipped DLL's failure handler, called in a process of its own:
+    that process must end with STATUS_STACK_BUFFER_OVERRUN, not return."""
+    handler = next((a for a, n in symbol_table(symbols).items() if n == "stack_chk_fail"), None)
+    if handler is None:
+        return ["no failure handler in the twin's symbols"]
+    offset = handler - layout(symbols)[0]
+    said = output(wine_run, reader, dll, f"{offset:x}", "--call").strip()
+    print(f"the failure handler called: {said}")
+    if said != f"exit code {STATUS_STACK_BUFFER_OVERRUN:x}":
+        return [f"the failure handler's process ended with {said or 'nothing said'}, expected"
+                f" STATUS_STACK_BUFFER_OVERRUN ({STATUS_STACK_BUFFER_OVERRUN:x}); exit code 3 is"
+                " the handler returning to its caller"]
+    return []
+
+
 def guard_per_process(dll, symbols, reader, wine_run):
     address = guard_address(symbols)
     if address is None:
@@ -80,7 +186,9 @@ def guard_per_process(dll, symbols, reader, wine_run):
 def main():
     dll, symbols, reader, wine_run = sys.argv[1:5]
     results = [same_layout(dll, symbols), protected_functions(dll, symbols),
-               guard_per_process(dll, symbols, reader, wine_run)]
+               guard_per_process(dll, symbols, reader, wine_run),
+               failure_handler_ends_process(dll, symbols, reader, wine_run),
+               load_time_work(symbols)]
     for failure in (f for r in results for f in r):
         print(failure)
     failed = sum(1 for r in results if r)
