@@ -48,26 +48,7 @@ dll=$build/cubrik.dll
 # carriage return and no word of a lost X connection. The program is host.exe
 # unless the row sets host=; a row may set the wrapper's variables (DISPLAY,
 # CUBRIK_INTERACTIVE) the same way, for itself alone.
-#
-# A row expecting exit status 2 ends before the dialog opens (host.exe checks
-# everything first; the wrapper's own stops come earlier still) and draws
-# nothing, so two such rows run at a time, beside the one row at a
-# time that opens the dialog; each row's verdict is counted, in table order,
-# at the end.
-rows=0
-results=$work/results
-mkdir -p "$results"
 row() {
-    rows=$((rows + 1))
-    if [ "$1" -eq 2 ]; then
-        while [ "$(jobs -rp | wc -l)" -ge 2 ]; do wait -n; done
-        run_row "$@" >"$results/$rows" &
-    else
-        run_row "$@" >"$results/$rows"
-    fi
-}
-# run_row STATUS PATTERN HOST-ARGUMENTS...: "ok", or what went wrong.
-run_row() {
     local want=$1 pattern=$2
     shift 2
     local output status=0
@@ -82,11 +63,8 @@ run_row() {
     elif [[ $output == *"X connection"* ]]; then
         problem="a message about the X connection"
     fi
-    if [ -z "$problem" ]; then
-        echo ok
-    else
-        printf 'host.exe %s\n  %s; the output was:\n%s\n' "$*" "$problem" "$output"
-    fi
+    check "$(printf 'host.exe %s\n  %s; the output was:\n%s' "$*" "$problem" "$output")" \
+        test -z "$problem"
 }
 ok="--script cancel --quiet"
 
@@ -149,8 +127,4 @@ host=$work/nowhere/host.exe row 2 'wine-run: .*/nowhere/host.exe does not exist;
 host=$work/text.dll row 2 'wine-run: cannot run .*/text.dll: not a Windows program or DLL' \
     "$dll" good.obj $ok
 
-wait
-for ((n = 1; n <= rows; n++)); do
-    check "$(cat "$results/$n")" test "$(cat "$results/$n")" = ok
-done
 report

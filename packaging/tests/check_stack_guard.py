@@ -23,20 +23,17 @@ NM = "x86_64-w64-mingw32-nm"
 # A function from each part of the DLL that holds a local array.
 PROTECTED = {"the command": "MQModifyObject", "the dialog": "RangeDialogProc",
              "the number text": "FormatFixed2"}
-# What each function that runs while the DLL loads may call: the entry point
-# seeds the guard from what the process reads in-process, then hands over to
-# the C runtime's start-up, which calls DllMain; DllMain only keeps its handle.
-LOAD_TIME_CALLS = {
-    "CubrikDllEntry": {"StackGuardSeed", "GetSystemTimeAsFileTime", "GetCurrentProcessId",
-                       "GetCurrentThreadId", "GetTickCount", "QueryPerformanceCounter",
-                       "DllMainCRTStartup"},
-    "StackGuardSeed": {"GetSystemTimeAsFileTime", "GetCurrentProcessId", "GetCurrentThreadId",
-                       "GetTickCount", "QueryPerformanceCounter"},
-    "DllMain": set(),
-}
-# The static constructors the runtime brings (libgcc's frame registration).
+# What runs while the DLL loads may call: the entry point seeds the guard from
+# what the process reads in-process and hands over to the C runtime's
+# start-up, which calls DllMain; DllMain only keeps its handle. The only
+# static constructor is the runtime's (libgcc's frame registration).
+SEEDING = {"GetSystemTimeAsFileTime", "GetCurrentProcessId", "GetCurrentThreadId",
+           "GetTickCount", "QueryPerformanceCounter"}
+LOAD_TIME_CALLS = {"CubrikDllEntry": SEEDING | {"StackGuardSeed", "DllMainCRTStartup"},
+                   "StackGuardSeed": SEEDING, "DllMain": set()}
 RUNTIME_CONSTRUCTORS = {"register_frame_ctor"}
-STATUS_STACK_BUFFER_OVERRUN = 0xC0000409
+# How Wine hands a Windows exit code to Linux: its low byte.
+STATUS_STACK_BUFFER_OVERRUN = 0xC0000409 & 0xFF
 
 
 def output(*command):
@@ -99,38 +96,34 @@ def protected_functions(dll, symbols):
 
 
 def load_time_work(symbols):
-    """What the functions that run while the DLL loads call, and the static
-    constructors, against what they may."""
+    """What the functions that run while the DLL loads call (directly, or
+    through the import table), and the static constructors, against what
+    they may."""
     names = symbol_table(symbols)
-    calls = {}
+    calls = {f: set() for f in LOAD_TIME_CALLS}
     function = None
     for line in output(OBJDUMP, "-d", symbols).splitlines():
         start = re.match(r"^[0-9a-f]+ <(.*)>:$", line)
         if start:
             function = plain(start[1])
+        jump = re.search(r"\s(call|jmp)\s+(\S+)(.*)$", line)
+        if function not in calls or not jump:
             continue
-        if function not in LOAD_TIME_CALLS:
-            continue
-        jump = re.search(r"\s(call|jmp)\s+(.*)$", line)
-        if not jump:
-            continue
-        target = re.search(r"<([^>+]+)(\+0x[0-9a-f]+)?>", jump[2])
-        if target and plain(target[1]) != function:
-            callee = plain(target[1])  # direct, or x86-64's through the import table
-        elif target:
-            continue  # a jump within the function
-        elif re.fullmatch(r"\*0x([0-9a-f]+)", jump[2].split()[0]):
-            callee = names.get(int(jump[2].split()[0][3:], 16), jump[2])  # i386's import table
-        elif jump[1] == "jmp" and not jump[2].startswith("*"):
-            continue
+        target = re.search(r"<([^>+]+)", jump[3])  # x86-64's import table too
+        slot = re.fullmatch(r"\*0x([0-9a-f]+)", jump[2])  # i386's import table
+        if target:
+            callee = plain(target[1])
+        elif slot:
+            callee = names.get(int(slot[1], 16), jump[2])
         else:
-            callee = "an indirect call: " + jump[2].strip()
-        calls.setdefault(function, set()).add(callee)
+            callee = f"an indirect {jump[1]} {jump[2]}"
+        if callee != function:
+            calls[function].add(callee)
+    print(f"called at load: {sorted(set().union(*calls.values()))}")
     failures = [f"{f} runs at load and calls {', '.join(sorted(c - LOAD_TIME_CALLS[f]))}"
-                for f, c in sorted(calls.items()) if c - LOAD_TIME_CALLS[f]]
-    missing = {"CubrikDllEntry", "DllMain"} - {plain(n) for n in names.values()}
-    failures += [f"no {f} in the twin's symbols" for f in sorted(missing)]
-    print(f"called at load: {sorted(set().union(*calls.values())) if calls else []}")
+                for f, c in calls.items() if c - LOAD_TIME_CALLS[f]]
+    failures += [f"no {f} in the twin's symbols" for f in ("CubrikDllEntry", "DllMain")
+                 if f not in names.values()]
     return failures + static_constructors(symbols, names)
 
 
@@ -147,24 +140,24 @@ def static_constructors(symbols, names):
     data = bytes.fromhex("".join("".join(line[1:].split("  ")[0].split()[1:])
                                  for line in dump.splitlines() if re.match(r"^ [0-9a-f]+ ", line)))
     words = [int.from_bytes(data[i:i + width], "little") for i in range(width, len(data), width)]
-    entries = [names.get(w, f"{w:#x}") for w in words[:words.index(0)]] if 0 in words else words
+    entries = [names.get(w, f"{w:#x}") for w in words[:words.index(0) if 0 in words else None]]
     return [f"a static constructor beyond the runtime's: {e}" for e in entries
             if e not in RUNTIME_CONSTRUCTORS]
 
 
 def failure_handler_ends_process(dll, symbols, reader, wine_run):
-    """The shipped DLL's failure handler, called in a process of its own:
-    that process must end with STATUS_STACK_BUFFER_OVERRUN, not return."""
+    """The shipped DLL's failure handler, called: it must end the process
+    with STATUS_STACK_BUFFER_OVERRUN, never return to its caller."""
     handler = next((a for a, n in symbol_table(symbols).items() if n == "stack_chk_fail"), None)
     if handler is None:
         return ["no failure handler in the twin's symbols"]
-    offset = handler - layout(symbols)[0]
-    said = output(wine_run, reader, dll, f"{offset:x}", "--call").strip()
-    print(f"the failure handler called: {said}")
-    if said != f"exit code {STATUS_STACK_BUFFER_OVERRUN:x}":
-        return [f"the failure handler's process ended with {said or 'nothing said'}, expected"
-                f" STATUS_STACK_BUFFER_OVERRUN ({STATUS_STACK_BUFFER_OVERRUN:x}); exit code 3 is"
-                " the handler returning to its caller"]
+    run = subprocess.run([wine_run, reader, dll, f"{handler - layout(symbols)[0]:x}", "--call"],
+                         capture_output=True, text=True)
+    print(f"the failure handler called: exit status {run.returncode} {run.stdout.strip()}")
+    if run.returncode != STATUS_STACK_BUFFER_OVERRUN or run.stdout:
+        return [f"the failure handler's process ended with exit status {run.returncode}"
+                f" {run.stdout.strip()}, not STATUS_STACK_BUFFER_OVERRUN"
+                f" ({STATUS_STACK_BUFFER_OVERRUN} under Wine)"]
     return []
 
 
