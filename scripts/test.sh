@@ -169,7 +169,7 @@ for entry in "${background[@]}"; do
         echo "   ... $name: still going after $((SECONDS - start)) s of the run"
     done
     wait "$pid" || true
-    read -r status took <"$logs/${name%% *}.status" 2>/dev/null || { status=1 took=0; }
+    read -r status took 2>/dev/null <"$logs/${name%% *}.status" || { status=1 took=0; }
     printf '\n'
     finish "$name" "$status" "$took"
 done
