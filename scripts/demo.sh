@@ -47,9 +47,20 @@ echo "demo: release package for users:" build/$platform/cubrik-*-$platform.zip
 
 out=$root/build/demo
 mkdir -p "$out"
-# Nothing of an earlier run may pass for this one's.
-rm -f "$out"/dialog.bmp "$out"/dialog.png "$out"/selection.txt "$out"/selection.mvg \
-    "$out"/selection.png "$out"/summary.txt
+# Each run works in a fresh folder of its own, so nothing of an earlier run
+# can pass for this one's; its files replace the last run's in build/demo
+# only once all of them exist, so a run that fails leaves those in place.
+work=$(mktemp -d "$out/.run.XXXXXX")
+why="stopped"
+finish() {
+    local status=$?
+    rm -rf "$work"
+    if [ $status -ne 0 ]; then
+        echo "demo: $why; build/demo keeps the files of the last run that finished" >&2
+    fi
+    return $status
+}
+trap finish EXIT
 
 # PNGs without time stamps, so that unchanged pictures are unchanged files;
 # as an 8-bit palette when the picture has at most 256 colours and the
@@ -68,12 +79,14 @@ png() {
     fi
 }
 
-host=(../$platform/host.exe ../$platform/cubrik.dll ../../samples/sphere.obj --select-below z 0
-    --selection-out selection.txt)
-cd "$out"
+host=("../../$platform/host.exe" "../../$platform/cubrik.dll" ../../../samples/sphere.obj
+    --select-below z 0 --selection-out selection.txt)
+cd "$work"
+status=0
 if [ $interactive -eq 1 ]; then
     echo "demo: the dialog opens on your display; choose and press OK (no time limit)"
-    CUBRIK_INTERACTIVE=1 "$root/scripts/wine-run.sh" "${host[@]}" | tee summary.txt
+    CUBRIK_INTERACTIVE=1 "$root/scripts/wine-run.sh" "${host[@]}" | tee summary.txt ||
+        status=$?
 else
     # The choice: upper X bound (on at start) typed as 0.30, then two spin
     # clicks up to 0.50; lower Y bound on at -0.25; mode 2, invert the
@@ -86,21 +99,32 @@ else
     script="$script; pause 300; snapshot dialog.bmp; ok"
     echo "demo: running the command under Wine (the first run creates a Wine prefix, about 10-60 s)"
     "$root/scripts/with-display.sh" "$root/scripts/wine-run.sh" "${host[@]}" --script "$script" |
-        tee summary.txt
+        tee summary.txt || status=$?
+fi
+if [ $status -ne 0 ]; then
+    why="the stand-in host's run failed (exit status $status), as it says above"
+    exit 1
+fi
+if [ $interactive -eq 0 ]; then
+    if [ ! -s dialog.bmp ]; then
+        why="the run left no picture of the dialog (dialog.bmp)"
+        exit 1
+    fi
     png dialog.bmp -scale 200% dialog.png
     rm -f dialog.bmp
 fi
 
-python3 "$root/scripts/plot_selection.py" ../../samples/sphere.obj selection.txt selection.mvg \
+python3 "$root/scripts/plot_selection.py" ../../../samples/sphere.obj selection.txt selection.mvg \
     --summary summary.txt --note "the back half, Z < 0, was selected first" \
     --note-ja "最初に球の後ろ半分 Z < 0 を選択"
 png mvg:selection.mvg selection.png
+mv -f ./*.png ./*.txt ./*.mvg "$out/"
 if [ $interactive -eq 1 ]; then
     echo "demo: your selection drawn in build/demo/selection.png"
     exit 0
 fi
 echo "demo: pictures in build/demo: dialog.png, selection.png"
 if [ $docs -eq 1 ]; then
-    cp dialog.png selection.png "$root/docs/"
+    cp "$out/dialog.png" "$out/selection.png" "$root/docs/"
     echo "demo: copied both to docs/"
 fi

@@ -6,11 +6,17 @@
 # display when there is none.
 #
 # A run is interactive when CUBRIK_INTERACTIVE=1, or when the program is
-# host.exe without --script (its dialog then waits for the user); every other
-# run is unattended (CUBRIK_INTERACTIVE=0 makes any run so). An interactive run
-# needs the user's display and has no time limit: without DISPLAY it stops at
-# once. An unattended run gets a virtual display when there is none, and a
-# time limit: CUBRIK_WINE_TIMEOUT seconds (default 100; 0: none).
+# host.exe given a plug-in, a mesh and no --script (its dialog then waits for
+# the user); every other run is unattended (CUBRIK_INTERACTIVE=0 makes any run
+# so). An interactive run needs the user's display and has no time limit:
+# without DISPLAY it stops at once. An unattended run gets a virtual display
+# when there is none, and a time limit: CUBRIK_WINE_TIMEOUT seconds (default
+# 100; 0: none). A DISPLAY that no X server answers on, a missing program and
+# a file that is not a Windows program each stop the run at once, exit 2,
+# with one sentence saying so.
+#
+# wine-run.sh --prepare PROGRAM.exe makes the program's prefix when it is not
+# there yet and prints its WINEARCH and WINEPREFIX, running nothing.
 #
 # Two settings give the program another system than a Japanese one at 96 dpi:
 #   CUBRIK_LC_ALL  the Unix locale the program runs in (default ja_JP.UTF-8),
@@ -29,29 +35,73 @@ set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
-# The program's machine: a win32 prefix cannot start a 64-bit program, so a
-# 64-bit one gets a win64 prefix of its own, and a 32-bit one keeps the plain
-# win32 prefix it has always had (so does anything that is not a PE file).
-target=${1:-}
-if [ -f "$target" ] && [ "$(python3 "$here/pe_machine.py" "$target" 2>/dev/null)" = x86-64 ]; then
-    export WINEARCH=win64
-    export WINEPREFIX=${CUBRIK_WINEPREFIX64:-$here/../build/wineprefix64}
-else
-    export WINEARCH=win32
-    export WINEPREFIX=${CUBRIK_WINEPREFIX:-$here/../build/wineprefix}
+usage="usage: wine-run.sh PROGRAM.exe [ARGUMENTS...]  (or --prepare PROGRAM.exe)"
+# --prepare: make PROGRAM's prefix (when it is not there yet) and print the
+# WINEARCH and WINEPREFIX it runs with, instead of running it.
+prepare=0
+if [ "${1:-}" = --prepare ]; then
+    prepare=1
+    shift
 fi
+target=${1:-}
+[ -n "$target" ] || { echo "$usage" >&2; exit 2; }
+program=$(basename "$target")
+
+# The program's machine: a win32 prefix cannot start a 64-bit program, so a
+# 64-bit one gets a win64 prefix of its own, and a 32-bit one the win32
+# prefix. A file that is missing or not a Windows program stops the run here,
+# in one sentence, rather than as Wine's own error.
+if [ ! -e "$target" ]; then
+    echo "wine-run: $target does not exist; build it first" \
+        "(scripts/demo.sh builds host.exe; cmake --build --preset win32 builds everything)" >&2
+    exit 2
+fi
+if ! machine=$(python3 "$here/pe_machine.py" "$target" 2>&1); then
+    echo "wine-run: cannot run $target: ${machine#pe_machine: "$target": }" >&2
+    exit 2
+fi
+case "$machine" in
+    x86-64)
+        export WINEARCH=win64
+        export WINEPREFIX=${CUBRIK_WINEPREFIX64:-$here/../build/wineprefix64}
+        ;;
+    i386)
+        export WINEARCH=win32
+        export WINEPREFIX=${CUBRIK_WINEPREFIX:-$here/../build/wineprefix}
+        ;;
+    *)
+        echo "wine-run: cannot run $target: it is a Windows program for machine $machine," \
+            "neither i386 nor x86-64" >&2
+        exit 2
+        ;;
+esac
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
-program=$(basename "${1:?usage: wine-run.sh PROGRAM.exe [ARGUMENTS...]}")
+# Interactive: host.exe given what opens its dialog for a user, a plug-in and
+# a mesh and only options it knows, without --script. Anything else (--help, a
+# mistyped option, a missing file name) makes it print its own message and
+# end, with no display needed.
+opens_dialog_for_user() {
+    local files=0
+    while [ $# -gt 0 ]; do
+        case "$1" in
+            --script | --help | -h) return 1 ;;
+            --selection-out) [ $# -ge 2 ] || return 1; shift ;;
+            --select-below) [ $# -ge 3 ] || return 1; shift 2 ;;
+            --quiet | --list) ;;
+            -?*) return 1 ;;
+            *) files=$((files + 1)) ;;
+        esac
+        shift
+    done
+    [ $files -eq 2 ]
+}
 interactive=${CUBRIK_INTERACTIVE:-}
 if [ -z "$interactive" ]; then
     interactive=0
-    if [ "${program,,}" = host.exe ]; then
+    if [ "${program,,}" = host.exe ] && opens_dialog_for_user "${@:2}"; then
         interactive=1
-        for a in "${@:2}"; do
-            case "$a" in --script | --help | -h) interactive=0 ;; esac
-        done
     fi
 fi
 case "$interactive" in
@@ -85,7 +135,36 @@ if [ -z "${DISPLAY:-}" ]; then
         exit 2
     fi
     # A virtual display for this run, Wine's processes ended before it goes.
+    [ $prepare -eq 0 ] || set -- --prepare "$@"
     exec "$here/with-display.sh" "$0" "$@"
+fi
+# A display that no X server answers on would make Wine's windows fail
+# unseen: say so now, naming it.
+if ! python3 - "$DISPLAY" <<'PY'; then
+import re, socket, sys
+m = re.fullmatch(r"(?:unix)?(?P<host>[^:/]*):(?P<number>\d+)(?:\.\d+)?", sys.argv[1])
+if not m:
+    sys.exit(0)  # a form not known here: Wine will tell
+number = int(m["number"])
+if m["host"] in ("", "unix"):
+    tries = [(socket.AF_UNIX, "\0/tmp/.X11-unix/X%d" % number),
+             (socket.AF_UNIX, "/tmp/.X11-unix/X%d" % number)]
+else:
+    tries = [(socket.AF_INET, (m["host"], 6000 + number))]
+for family, address in tries:
+    try:
+        with socket.socket(family, socket.SOCK_STREAM) as s:
+            s.settimeout(5)
+            s.connect(address)
+            sys.exit(0)
+    except OSError:
+        pass
+sys.exit(1)
+PY
+    echo "wine-run: no X server answers on the display $DISPLAY (DISPLAY), so $program" \
+        "cannot open a window there; point DISPLAY at a running X server, or unset it" \
+        "for an unattended run on a virtual display" >&2
+    exit 2
 fi
 
 # Wine takes the Windows locale (ja-JP, ANSI code page 932 by default) from
@@ -166,6 +245,11 @@ mkdir -p "$(dirname "$WINEPREFIX")"
     step "waiting for Wine to write the prefix" wineserver -w
     touch "$WINEPREFIX/.cubrik-prefix-4"
 ) 9>"$WINEPREFIX.lock"
+
+if [ $prepare -eq 1 ]; then
+    printf 'WINEARCH=%s\nWINEPREFIX=%s\n' "$WINEARCH" "$WINEPREFIX"
+    exit 0
+fi
 
 # The display's DPI for this run, written back to 96 when it ends however it
 # ends; the lock keeps two such runs from changing it under each other.

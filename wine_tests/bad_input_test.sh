@@ -16,7 +16,7 @@ export CUBRIK_INTERACTIVE=0 CUBRIK_WINE_TIMEOUT=60
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cd "$work"
+cd "$work" || exit
 
 # The inputs.
 printf 'v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n' >good.obj
@@ -46,16 +46,17 @@ open(sys.argv[3], "wb").write(dll)
 PY
 
 dll=$build/cubrik.dll
-passed=0 failed=0
+. "$root/packaging/tests/check_lib.sh"
 # row STATUS PATTERN HOST-ARGUMENTS...: the run's exit status must be STATUS
 # and its output (stdout and stderr) must match PATTERN (grep -E), hold no
-# carriage return and no word of a lost X connection. An assignment before
-# it (DISPLAY=:77 row ...) holds for that one run.
+# carriage return and no word of a lost X connection. The program is host.exe
+# unless the row sets host=; a row may set the wrapper's variables (DISPLAY,
+# CUBRIK_INTERACTIVE) the same way, for itself alone.
 row() {
     local want=$1 pattern=$2
     shift 2
     local output status=0
-    output=$("$root/scripts/wine-run.sh" "$build/host.exe" "$@" 2>&1) || status=$?
+    output=$("$root/scripts/wine-run.sh" "${host:-$build/host.exe}" "$@" 2>&1) || status=$?
     local problem=""
     if [ "$status" -ne "$want" ]; then
         problem="exit status $status, expected $want"
@@ -66,12 +67,8 @@ row() {
     elif [[ $output == *"X connection"* ]]; then
         problem="a message about the X connection"
     fi
-    if [ -z "$problem" ]; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        printf 'FAILED: host.exe %s\n  %s; the output was:\n%s\n' "$*" "$problem" "$output"
-    fi
+    check "$(printf 'host.exe %s\n  %s; the output was:\n%s' "$*" "$problem" "$output")" \
+        test -z "$problem"
 }
 ok="--script cancel --quiet"
 
@@ -87,9 +84,6 @@ row 2 'option --select-below needs an axis and a number' "$dll" good.obj --selec
 row 2 '--selection-out "no/such/dir/out.txt": cannot write it' \
     "$dll" good.obj --selection-out no/such/dir/out.txt $ok
 row 2 '--selection-out "folder" is a folder, not a file' "$dll" good.obj --selection-out folder $ok
-# No display to open the dialog on: a failure, never a quiet "nothing done".
-DISPLAY=:77 row 1 'the dialog cannot open: .*the X display ":77" cannot be reached' \
-    "$dll" good.obj --script "check 1010; ok"
 # The plug-in file.
 row 2 'the plug-in "nope.dll" does not exist' nope.dll good.obj $ok
 row 2 'the plug-in "text.dll" is not a Windows DLL' text.dll good.obj $ok
@@ -147,5 +141,19 @@ row 0 'cubrik: x < 0 \(typed "＋１"\); ' "$dll" good.obj --script "type 1007 �
 row 0 'cubrik: x < 0.5 \(typed "  0.5;"\); .* inside: 2 of 3' \
     "$dll" good.obj --script 'type 1007 "  0.5;"; ok'
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+# The wrapper: what it says before Wine could say it worse. Without a display,
+# only a run that would open the dialog for a user is interactive; a mistyped
+# option or a missing file name gets host.exe's own answer.
+CUBRIK_INTERACTIVE='' DISPLAY='' row 2 'host.exe is interactive .* needs a display' "$dll" good.obj
+CUBRIK_INTERACTIVE='' DISPLAY='' row 2 'unknown option "--scirpt"' "$dll" good.obj --scirpt ok
+CUBRIK_INTERACTIVE='' DISPLAY='' row 2 'unknown option "-script"' "$dll" good.obj -script ok
+CUBRIK_INTERACTIVE='' DISPLAY='' row 2 'a plug-in DLL and a mesh file are needed'
+# No display to open the dialog on: a failure naming the display, never a
+# quiet "nothing done" (host.exe says the same when run without the wrapper).
+DISPLAY=:77 row 2 'no X server answers on the display :77' "$dll" good.obj --script "check 1010; ok"
+host=$work/nowhere/host.exe row 2 'wine-run: .*/nowhere/host.exe does not exist; build it first' \
+    "$dll" good.obj $ok
+host=$work/text.dll row 2 'wine-run: cannot run .*/text.dll: not a Windows program or DLL' \
+    "$dll" good.obj $ok
+
+report

@@ -13,9 +13,9 @@ name=$(basename "$zip" .zip)
 
 browser=$(command -v chromium || command -v chromium-browser || true)
 if [ -z "$browser" ]; then
-    echo "FAILED: no chromium to open the guide with (scripts/setup.sh installs it)"
-    echo "0 passed, 1 failed"
-    exit 1
+    check "no chromium to open the guide with (scripts/setup.sh installs it)" false
+    report
+    exit
 fi
 
 rm -rf "$work"

@@ -8,6 +8,7 @@
 set -euo pipefail
 source=$1 win32=$2 type=$3 dll=$4
 here=$(dirname "${BASH_SOURCE[0]}")
+. "$here/check_lib.sh"
 
 mkdir -p "$win32"
 log=$win32/cubrik-for-win64-check.log
@@ -18,9 +19,9 @@ if [ ! -f "$win32/CMakeCache.txt" ]; then
 fi
 if ! { [ ${#configure[@]} -eq 0 ] || "${configure[@]}"; } >"$log" 2>&1 ||
     ! cmake --build "$win32" --target cubrik -j2 >>"$log" 2>&1; then
-    echo "FAILED: the 32-bit DLL to compare with did not build in $win32; the end of $log:"
     tail -n 20 "$log"
-    echo "0 passed, 1 failed"
-    exit 1
+    check "the 32-bit DLL to compare with did not build in $win32; the end of $log is above" false
+    report
+    exit
 fi
 exec python3 "$here/check_same_resources.py" "$win32/cubrik.dll" "$dll"

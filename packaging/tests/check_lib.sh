@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the shell checks: each check counts as passed or failed and says
 # what went wrong; the closing line is the one CI reads.
 passed=0 failed=0

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The release zip is what a user gets: the very DLL the Wine tests ran (same
 # bytes), its SHA-256 checksum (which must match it), the user guide with
-# every picture it shows, and the licence, and nothing else; its name says the version and the platform the DLL is for.
+# every picture it shows, and the licence, and nothing else; its name says the
+# version and the platform the DLL is for; the zip's own checksum lies beside
+# it.
 set -euo pipefail
 zip=$1 dll=$2
 name=$(basename "$zip" .zip)
@@ -24,7 +26,7 @@ check "cubrik.dll.sha256 reads [$sums], expected [$actual  cubrik.dll]" \
     test "$sums" = "$actual  cubrik.dll"
 
 # The platform the DLL is built for, from its PE header.
-case $(python3 "$(dirname "${BASH_SOURCE[0]}")/../scripts/pe_machine.py" "$dll") in
+case $(python3 "$(dirname "${BASH_SOURCE[0]}")/../../scripts/pe_machine.py" "$dll") in
     i386) platform=win32 ;;
     x86-64) platform=win64 ;;
     *) platform="unknown machine" ;;
@@ -39,6 +41,15 @@ check "guide.html does not declare UTF-8" grep -qi '<meta charset="utf-8">' <<<"
 for picture in $(grep -o '<img src="[^"]*"' <<<"$guide" | sed 's/<img src="//; s/"$//'); do
     check "guide.html shows $picture, which the zip lacks" grep -qF " $name/$picture " <<<" $listing"
 done
+
+# Beside the zip, the zip's own checksum, which a release page publishes apart
+# from the download: as sha256sum writes it for the zip's name, and accepted by
+# `sha256sum -c` run in the zip's folder.
+check "$zip.sha256 is not what sha256sum writes for the zip" \
+    bash -c 'test "$(cat "$1.sha256")" = "$(cd "$(dirname "$1")" && sha256sum "$(basename "$1")")"' \
+    _ "$zip"
+check "sha256sum -c does not accept $zip.sha256 in the zip's folder" \
+    bash -c 'cd "$(dirname "$1")" && sha256sum -c --status "$(basename "$1").sha256"' _ "$zip"
 
 echo "$(basename "$zip"): $(stat -c %s "$zip") bytes"
 report
