@@ -10,8 +10,8 @@
 # made first when it is not there yet. When a server already serves the prefix
 # (another run's), the command uses it as it is and it is left alone.
 # Otherwise the server started here lives until the command ends, and then it,
-# and only it, is told to stop (SIGTERM): it takes no new program and ends once
-# the programs still running have ended, its desktop and services with it.
+# and only it, is ended with every process it serves, its desktop and services
+# among them (a run that joined it meanwhile loses its programs too).
 #
 # The desktop and the services start here, with their output in a log beside
 # the prefix: a Wine program that starts them hands them its standard error,
@@ -48,7 +48,11 @@ if ! kill -0 "$server" 2>/dev/null; then
 fi
 
 end_server() {
-    kill -TERM "$server" 2>/dev/null || true
+    # The server would leave its desktop and services behind when told to
+    # stop (SIGTERM ends it at once, and they wait for a server that is gone,
+    # for ever): -k ends every process of this prefix's server, which is ours
+    # while it runs, and then the server itself.
+    if kill -0 "$server" 2>/dev/null; then wineserver -k 2>/dev/null || true; fi
     for _ in $(seq 300); do
         kill -0 "$server" 2>/dev/null || break
         sleep 0.1
