@@ -24,7 +24,7 @@ for arg in "$@"; do
         --interactive) interactive=1 ;;
         --docs) docs=1 ;;
         --win64) platform=win64 ;;
-        -h | --help) sed -n '2,14s/^# \{0,1\}//p' "$0"; exit 0 ;;
+        -h | --help) sed -n '2,16s/^# \{0,1\}//p' "$0"; exit 0 ;;
         *) echo "usage: scripts/demo.sh [--win64] [--interactive | --docs]" >&2; exit 2 ;;
     esac
 done

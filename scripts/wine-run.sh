@@ -53,7 +53,8 @@ program=$(basename "$target")
 # in one sentence, rather than as Wine's own error.
 if [ ! -e "$target" ]; then
     echo "wine-run: $target does not exist; build it first" \
-        "(scripts/demo.sh builds host.exe; cmake --build --preset win32 builds everything)" >&2
+        "(scripts/demo.sh builds host.exe; cmake --preset win32 && cmake --build --preset win32," \
+        "or win64, builds everything)" >&2
     exit 2
 fi
 if ! machine=$(python3 "$here/pe_machine.py" "$target" 2>&1); then

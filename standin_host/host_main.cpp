@@ -41,8 +41,9 @@ static const char USAGE[] =
     "  The summary shows a bound as typed when its box holds one number and nothing\n"
     "  else (x < 0.50), else the value used and the text as typed: x < 1 (typed \"1,5\").\n"
     "  Exit status: 0 done; 1 the run went wrong (no window could open, the dialog\n"
-    "  did not open, a step failed or was left over); 2 a mistake in the arguments,\n"
-    "  files or script, found before the dialog opens.\n";
+    "  did not open, the script left it open, a step failed or was left over); 2 a\n"
+    "  mistake in the arguments, files or script, found before the dialog opens, or\n"
+    "  the --selection-out file could not be written at the end.\n";
 
 static std::string Convert(UINT codePage, const wchar_t *text)
 {
