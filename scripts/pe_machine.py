@@ -6,6 +6,8 @@ the one reader of that field for the scripts and the checks.
                                   field in hex (0x....) for another machine;
                                   exits 1 with a message for a file that is
                                   not a Windows program or DLL
+    scripts/pe_machine.py --program FILE
+                                  the same, and exits 1 for a DLL too
 
 From Python: machine(data) and machine_offset(data) on the file's bytes.
 """
@@ -33,15 +35,29 @@ def machine(data):
     return NAMES.get(code, f"{code:#06x}")
 
 
+def is_dll(data):
+    """Whether the file header's characteristics mark a DLL (IMAGE_FILE_DLL),
+    18 bytes past the machine field."""
+    return bool(struct.unpack_from("<H", data, machine_offset(data) + 18)[0] & 0x2000)
+
+
 def main():
-    if len(sys.argv) != 2:
-        print("usage: pe_machine.py FILE", file=sys.stderr)
+    args = sys.argv[1:]
+    program = args[:1] == ["--program"]
+    if program:
+        args = args[1:]
+    if len(args) != 1:
+        print("usage: pe_machine.py [--program] FILE", file=sys.stderr)
         return 2
     try:
-        with open(sys.argv[1], "rb") as f:
-            print(machine(f.read(4096)))
+        with open(args[0], "rb") as f:
+            data = f.read(4096)
+        name = machine(data)
+        if program and is_dll(data):
+            raise ValueError("a DLL, not a program (a host program loads it)")
+        print(name)
     except (OSError, ValueError) as e:
-        print(f"pe_machine: {sys.argv[1]}: {e.strerror if isinstance(e, OSError) else e}",
+        print(f"pe_machine: {args[0]}: {e.strerror if isinstance(e, OSError) else e}",
               file=sys.stderr)
         return 1
     return 0

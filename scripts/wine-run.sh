@@ -45,6 +45,12 @@ if [ "${1:-}" = --prepare ]; then
 fi
 target=${1:-}
 [ -n "$target" ] || { echo "$usage" >&2; exit 2; }
+if [ "$target" = --help ] || [ "$target" = -h ]; then
+    echo "$usage"
+    # The header above, as its help.
+    sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "${BASH_SOURCE[0]}"
+    exit 0
+fi
 program=$(basename "$target")
 
 # The program's machine: a win32 prefix cannot start a 64-bit program, so a
@@ -57,7 +63,7 @@ if [ ! -e "$target" ]; then
         "or win64, builds everything)" >&2
     exit 2
 fi
-if ! machine=$(python3 "$here/pe_machine.py" "$target" 2>&1); then
+if ! machine=$(python3 "$here/pe_machine.py" --program "$target" 2>&1); then
     echo "wine-run: cannot run $target: ${machine#pe_machine: "$target": }" >&2
     exit 2
 fi

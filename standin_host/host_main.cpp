@@ -23,8 +23,8 @@
 
 #include "standin_host/dialog_script.h"
 #include "standin_host/obj_file.h"
-#include "standin_host/standin_host.h"
 #include "standin_host/plugin_loader.h"
+#include "standin_host/standin_host.h"
 
 static const char USAGE[] =
     "usage: host.exe PLUGIN.dll MESH.obj [--script STEPS] [--select-below x|y|z VALUE]\n"

@@ -155,5 +155,6 @@ host=$work/nowhere/host.exe row 2 'wine-run: .*/nowhere/host.exe does not exist;
     "$dll" good.obj $ok
 host=$work/text.dll row 2 'wine-run: cannot run .*/text.dll: not a Windows program or DLL' \
     "$dll" good.obj $ok
+host=$dll row 2 'wine-run: cannot run .*cubrik.dll: a DLL, not a program' "$dll" good.obj $ok
 
 report
