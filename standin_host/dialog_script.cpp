@@ -186,7 +186,7 @@ bool ParseDriverScript(const char *script, std::vector<DriverStep> &steps, std::
             return true;
         };
         auto nothingMore = [&]() {
-            while (*rest == ' ' || *rest == '\t') ++rest;
+            while (IsBlank(*rest)) ++rest;
             if (*rest) problem = "unexpected \"" + std::string(rest) + "\" after the number";
             return problem.empty();
         };
@@ -244,9 +244,10 @@ bool ParseDriverScript(const char *script, std::vector<DriverStep> &steps, std::
             problem = "unknown word \"" + w +
                       "\" (the words: up down type set click check mode ok cancel escape enter "
                       "close pause snapshot)";
-        while (!part.empty() && (part[0] == ' ' || part[0] == '\t')) part.erase(0, 1);
-        while (!part.empty() && (part.back() == ' ' || part.back() == '\t')) part.pop_back();
-        step.source = "script step " + std::to_string(number) + " \"" + part + "\"";
+        const size_t first = part.find_first_not_of(" \t");
+        const size_t last = part.find_last_not_of(" \t");
+        step.source = "script step " + std::to_string(number) + " \"" +
+                      part.substr(first, last - first + 1) + "\"";
         if (problem.empty() && !endedBy.empty())
             problem = "it follows " + endedBy + ", which ends the dialog";
         if (!problem.empty()) {
