@@ -6,8 +6,8 @@
 // texts on OK.
 //
 // The dialog is a Unicode window: the template's and the string table's texts
-// are UTF-16 and reach the controls as they are, so the Japanese texts show
-// on every system whatever its ANSI code page. Only the edit boxes' numbers,
+// are UTF-16 and reach the controls as they are, so the Japanese texts do
+// not depend on the system's ANSI code page. Only the edit boxes' numbers,
 // plain ASCII, go through the ANSI calls.
 //
 // Everything a run needs lives in its RunState, on AskRangeChoice's stack and
