@@ -68,6 +68,8 @@ def paint(ax, mesh, limits, view, items):
     for i in np.flatnonzero(np.isfinite(near)):
         colours = (RED, RED_EDGE) if i in selected else (GREY, GREY_EDGE)
         items.append((near[i] + reach, screen[i] + disc, *colours, 0.4))
+    if not items:
+        return
     _, corners, fills, edges, widths = zip(*sorted(items, key=lambda item: item[0]))
     ax.add_collection(PolyCollection(corners, facecolors=fills, edgecolors=edges, linewidths=widths))
 
