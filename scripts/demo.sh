@@ -2,10 +2,10 @@
 # Builds the plug-in and runs it as a user would: the stand-in host loads the
 # sample sphere, binds cubrik.dll, opens the real dialog under Wine, enters a
 # choice, presses OK and prints what the command did. Packs the release zip
-# (build/win32/cubrik-1.00-win32.zip, or win64) on the way. Leaves two pictures in
-# build/demo: dialog.png (the dialog as Wine draws it, doubled) and selection.png
-# (the sphere seen at an angle with the planes of the bounds in force, and its
-# front and side views, the selected vertices in red, each bound labelled).
+# (build/win32/cubrik-1.00-win32.zip, or win64) on the way. Leaves in build/demo
+# the host's output (summary.txt, selection.json) and two pictures: dialog.png
+# (the dialog as Wine draws it, doubled) and selection.png (plot_selection.py's
+# drawing of the sphere and the bounds in force, the selected vertices in red).
 #
 #   scripts/demo.sh                the scripted run (on a virtual display if none)
 #   scripts/demo.sh --interactive  you answer the dialog yourself, for as long as you
@@ -13,30 +13,24 @@
 #                                  your choice, and there is no dialog.png
 #   scripts/demo.sh --docs         the scripted run, then the pictures copied to docs/
 #   scripts/demo.sh --win64 [...]  any of the above with the 64-bit DLL and host
-#                                  (build/win64, cubrik-1.00-win64.zip)
+#                                  (build/win64, cubrik-1.00-win64.zip); --win32,
+#                                  the default, with the 32-bit ones
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$PWD
+usage="usage: scripts/demo.sh [--win32 | --win64] [--interactive | --docs]"
 
 interactive=0 docs=0 platform=win32
 for arg in "$@"; do
     case "$arg" in
         --interactive) interactive=1 ;;
         --docs) docs=1 ;;
-        --win64) platform=win64 ;;
-        -h | --help) sed -n '2,16s/^# \{0,1\}//p' "$0"; exit 0 ;;
-        *) echo "usage: scripts/demo.sh [--win64] [--interactive | --docs]" >&2; exit 2 ;;
+        --win32 | --win64) platform=${arg#--} ;;
+        -h | --help) sed -n '2,17s/^# \{0,1\}//p' "$0"; exit 0 ;;
+        *) echo "$usage" >&2; exit 2 ;;
     esac
 done
-if [ $interactive -eq 1 ] && [ $docs -eq 1 ]; then
-    echo "usage: scripts/demo.sh [--win64] [--interactive | --docs]" >&2
-    exit 2
-fi
-if [ $interactive -eq 1 ] && [ -z "${DISPLAY:-}" ]; then
-    echo "demo: --interactive opens the dialog on your display, and DISPLAY is not set;" \
-        "run it in a desktop session (or over ssh -X), or run scripts/demo.sh for the scripted run" >&2
-    exit 2
-fi
+[ $((interactive + docs)) -le 1 ] || { echo "$usage" >&2; exit 2; }
 
 "$root/scripts/setup.sh"
 
@@ -55,38 +49,16 @@ why="stopped"
 finish() {
     local status=$?
     rm -rf "$work"
-    if [ $status -ne 0 ]; then
-        echo "demo: $why; build/demo keeps the files of the last run that finished" >&2
-    fi
+    [ $status -eq 0 ] || echo "demo: $why; build/demo keeps the files of the last run that finished" >&2
     return $status
 }
 trap finish EXIT
 
-# PNGs without time stamps, so that unchanged pictures are unchanged files;
-# as an 8-bit palette when the picture has at most 256 colours and the
-# palette file shows exactly the same pixels, else in full colour at 8 bits a
-# channel (ImageMagick would write 16, twice the bytes for no visible change).
-png() {
-    local last=${*: -1}
-    convert "${@:1:$#-1}" -alpha off -strip -depth 8 -define png:exclude-chunks=date,time "$last"
-    if [ "$(identify -format %k "$last")" -le 256 ]; then
-        convert "$last" -strip -define png:exclude-chunks=date,time PNG8:"$last.8.png"
-        if [ "$(compare -metric AE "$last" "$last.8.png" null: 2>&1)" = 0 ]; then
-            mv "$last.8.png" "$last"
-        else
-            rm -f "$last.8.png"
-        fi
-    fi
-}
-
-host=("../../$platform/host.exe" "../../$platform/cubrik.dll" ../../../samples/sphere.obj
-    --select-below z 0 --selection-out selection.txt)
+host=("$root/scripts/wine-run.sh" "../../$platform/host.exe" "../../$platform/cubrik.dll"
+    ../../../samples/sphere.obj --select-below z 0 --json selection.json)
 cd "$work"
-status=0
 if [ $interactive -eq 1 ]; then
     echo "demo: the dialog opens on your display; choose and press OK (no time limit)"
-    CUBRIK_INTERACTIVE=1 "$root/scripts/wine-run.sh" "${host[@]}" | tee summary.txt ||
-        status=$?
 else
     # The choice: upper X bound (on at start) typed as 0.30, then two spin
     # clicks up to 0.50; lower Y bound on at -0.25; mode 2, invert the
@@ -96,29 +68,24 @@ else
     # moves the focus there, so the picture shows no leftover highlight
     # (typing into a box by script does not take the focus).
     script="type 1007 0.30; up 1012; up 1012; check 1010; type 1003 -0.25; mode 2"
-    script="$script; pause 300; snapshot dialog.bmp; ok"
+    host+=(--script "$script; pause 300; snapshot dialog.bmp; ok")
     echo "demo: running the command under Wine (the first run creates a Wine prefix, about 10-60 s)"
-    "$root/scripts/with-display.sh" "$root/scripts/wine-run.sh" "${host[@]}" --script "$script" |
-        tee summary.txt || status=$?
 fi
-if [ $status -ne 0 ]; then
-    why="the stand-in host's run failed (exit status $status), as it says above"
-    exit 1
-fi
+"${host[@]}" | tee summary.txt ||
+    { why="the stand-in host's run failed (exit status $?), as it says above"; exit 1; }
+# Both pictures are written by the plotter's PNG writer (Debian's Python, which
+# has python3-matplotlib and Pillow): 8 bits, no time stamp, a palette if it fits.
 if [ $interactive -eq 0 ]; then
-    if [ ! -s dialog.bmp ]; then
-        why="the run left no picture of the dialog (dialog.bmp)"
-        exit 1
-    fi
-    png dialog.bmp -scale 200% dialog.png
-    rm -f dialog.bmp
+    [ -s dialog.bmp ] || { why="the run left no picture of the dialog (dialog.bmp)"; exit 1; }
+    PYTHONPATH="$root/scripts" /usr/bin/python3 -c 'from PIL import Image
+from plot_selection import write_png
+bmp = Image.open("dialog.bmp")
+write_png(bmp.resize((2 * bmp.width, 2 * bmp.height), Image.NEAREST), "dialog.png")'
+    rm dialog.bmp
 fi
-
-python3 "$root/scripts/plot_selection.py" ../../../samples/sphere.obj selection.txt selection.mvg \
-    --summary summary.txt --note "the back half, Z < 0, was selected first" \
-    --note-ja "最初に球の後ろ半分 Z < 0 を選択"
-png mvg:selection.mvg selection.png
-mv -f ./*.png ./*.txt ./*.mvg "$out/"
+/usr/bin/python3 "$root/scripts/plot_selection.py" selection.json selection.png \
+    --note "the back half, Z < 0, was selected first" --note-ja "最初に球の後ろ半分 Z < 0 を選択"
+mv -f ./*.png ./*.txt ./*.json "$out/"
 if [ $interactive -eq 1 ]; then
     echo "demo: your selection drawn in build/demo/selection.png"
     exit 0
