@@ -1,7 +1,5 @@
 #include "numbers/number_text.h"
 
-#include "numbers/spin_encoding.h"
-
 #include <gtest/gtest.h>
 
 #include <cfloat>
@@ -279,20 +277,6 @@ TEST(FormatFixed2, AgreesWithTheCLibraryOnRandomFloatsBelowTheLimit)
         ++checked;
     }
     EXPECT_GT(checked, 500000);
-}
-
-// The texts the dialog writes are those of the spin's positions: every one of
-// them, checked against the C library.
-TEST(FormatFixed2, AgreesWithTheCLibraryOnEverySpinPosition)
-{
-    char mine[EDIT_TEXT_BUFFER], theirs[EDIT_TEXT_BUFFER];
-    for (int32_t p = 0; p <= SPIN_MAX_POS; ++p) {
-        const float value = SpinValueForPosition(p);
-        const int length = FormatFixed2(value, mine, sizeof mine);
-        std::snprintf(theirs, sizeof theirs, "%.2f", static_cast<double>(value));
-        if (length != static_cast<int>(std::strlen(theirs)) || std::strcmp(mine, theirs) != 0)
-            FAIL() << "position " << p << ": \"" << mine << "\", the C library \"" << theirs << '"';
-    }
 }
 
 TEST(FormatFixed2, WritesNoNumberForValuesBeyondTheLimit)

@@ -52,6 +52,19 @@ TEST(Binding, ModuleNothingKeepsLoadedLeavesTheCommandInert)
     EXPECT_EQ(RunCommand({Click(IDOK)}), 1);
 }
 
+TEST(Binding, AnotherModuleKeptLoadedIsAHost)
+{
+    // The host names a module other than this program, and keeps it loaded:
+    // the command opens its dialog and walks that module's own document
+    // (an empty one), calling nothing here.
+    HMODULE kept = LoadLibraryA(BesideTests("standin_full.dll"));
+    ASSERT_EQ(Plugin().init(BesideTests("standin_full.dll")), 1);
+    EXPECT_EQ(RunCommand({Click(IDOK)}), 1) << "the command did nothing";
+    EXPECT_TRUE(HostCalls().empty());
+    FreeLibrary(kept);
+    BindToThisHost();
+}
+
 TEST(Binding, FailedBindingKeepsTheLastWholeTable)
 {
     // A missing name, like a missing file, changes nothing: the command runs

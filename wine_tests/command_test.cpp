@@ -122,29 +122,19 @@ TEST(Command, CountTooLargeForABufferReadsNothing)
 
 // A text typed into the X upper bound, and the float OK stores for it: seen
 // through vertices at the float just below it (selected), at it and just
-// above it (not selected).
+// above it (not selected). One row per kind of text: how each text reads is
+// tested natively (numbers/), full-width digits in dialog_test.cpp.
 TEST(Command, TypedTextReachesTheWalkAsAFloat)
 {
     const struct {
         const char *text;
         float value;
     } rows[] = {
-        {"abc", 0.0f},
-        {"", 0.0f},
-        {" 2.5", 2.5f},
-        {"2,5", 2.0f},
-        {"1e1", 10.0f},
-        {"1d1", 10.0f},
-        {"1e", 1.0f},
-        {"0x10", 0.0f},
-        {"inf", 0.0f},
         {"0.1", 0.1f},
-        {"-419429.59", -419429.59f},
-        {"1e39", Inf},
-        {"1e400", Inf},
-        {"-1e-50", -0.0f},
-        {"3.4028235e38", 3.4028235e38f},
-        {"123456789012345678901234567890", 1.2345679e29f},
+        {"-419429.59", -419429.59f},  // a spin's own text
+        {"2,5", 2.0f},                // what follows the number is ignored
+        {"", 0.0f},
+        {"1e39", Inf},  // beyond a float: infinity, no clamp
         // 40 bytes, of which an edit box hands over the first 31: 1e30, not 1e39.
         {"1000000000000000000000000000000000000000", 1e30f},
     };

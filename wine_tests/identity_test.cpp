@@ -1,5 +1,5 @@
 // The identity queries, through the real DLL as the host calls them.
-#include <string.h>
+#include <windows.h>
 
 #include <string>
 
@@ -8,12 +8,13 @@
 #include "wine_tests/hex.h"
 #include "wine_tests/plugin_load.h"
 
-// "指定範囲内の頂点を選択" in code page 932.
-static const char MENU_TEXT[] = "\x8e\x77\x92\xe8\x94\xcd\x88\xcd\x93\xe0\x82\xcc\x92\xb8\x93\x5f"
-                                "\x82\xf0\x91\x49\x91\xf0";
-// "指定範囲内の頂点を選択/非選択" followed by three blanks.
-static const char NAME_START[] = "\x8e\x77\x92\xe8\x94\xcd\x88\xcd\x93\xe0\x82\xcc\x92\xb8\x93\x5f"
-                                 "\x82\xf0\x91\x49\x91\xf0\x2f\x94\xf1\x91\x49\x91\xf0   ";
+// A Shift-JIS text (code page 932) as the user reads it.
+static std::wstring FromCp932(const char *text)
+{
+    wchar_t wide[256] = L"";
+    MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, text, -1, wide, 256);
+    return wide;
+}
 
 TEST(Identity, VersionWhateverIsPassed)
 {
@@ -47,9 +48,10 @@ TEST(Identity, NameAndMenuTextInShiftJis)
 {
     const char *name = Plugin().getPlugInName();
     ASSERT_NE(name, nullptr);
-    EXPECT_EQ(std::string(name).substr(0, strlen(NAME_START)), std::string(NAME_START));
-    EXPECT_GT(strlen(name), strlen(NAME_START));  // the project's notice follows
-    EXPECT_EQ(std::string(Plugin().enumString(0)), std::string(MENU_TEXT));
+    const std::wstring start = L"指定範囲内の頂点を選択/非選択   ";
+    EXPECT_EQ(FromCp932(name).substr(0, start.size()), start);
+    EXPECT_GT(FromCp932(name).size(), start.size()) << "the project's notice follows";
+    EXPECT_EQ(FromCp932(Plugin().enumString(0)), L"指定範囲内の頂点を選択");
 }
 
 TEST(Identity, OneCommandOnly)

@@ -308,14 +308,6 @@ const VersionRow VERSION_TEXTS[] = {
 
 INT_PTR CALLBACK PassiveProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
-struct SpinRow {
-    int spin, edit;
-};
-// Each spin attaches itself to the control created just before it.
-const SpinRow BUDDIES[] = {
-    {1002, 1001}, {1012, 1007}, {1004, 1003}, {1014, 1013}, {1006, 1005}, {1016, 1015},
-};
-
 }  // namespace
 
 TEST(Resources, CodePageIs932)
@@ -490,14 +482,6 @@ TEST(Resources, DialogAsCreated)
     EXPECT_EQ(ids.size(), CONTROL_COUNT);
     for (size_t i = 0; i < CONTROL_COUNT && i < ids.size(); ++i)
         EXPECT_EQ(Hex{ids[i]}, Hex{CONTROLS[i].id}) << "id of child in z-order, " << RowName(i);
-
-    for (const SpinRow &row : BUDDIES) {
-        HWND spin = GetDlgItem(dialog, row.spin);
-        HWND buddy =
-            spin ? reinterpret_cast<HWND>(SendMessageA(spin, UDM_GETBUDDY, 0, 0)) : nullptr;
-        const int buddyId = buddy ? GetDlgCtrlID(buddy) : 0;
-        EXPECT_EQ(buddyId, row.edit) << "the edit box spin " << row.spin << " is attached to";
-    }
 
     // OK is drawn and answers as the default button (the dialog would name
     // IDOK its default id anyway); the first tab stop is the X lower-bound

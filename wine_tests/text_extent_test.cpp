@@ -5,9 +5,9 @@
 //
 // The dialog scales with the display's DPI, but its font's glyphs round to
 // whole pixels differently at each scale, so a text that fits at 100 % may
-// not at another. CTest measures at 96, 120, 144 and 192 dpi
-// (wine_TextsFit_dpiN); the texts that are clipped at some scale, which the
-// user guide names, are listed below as known exceptions of that scale.
+// not at another. CTest measures at 96 (wine_Resources), 120, 144 and 192
+// dpi (wine_TextsFit_dpiN); the texts that are clipped at some scale, which
+// the user guide names, are listed below as known exceptions of that scale.
 #include <windows.h>
 
 #include <commctrl.h>
