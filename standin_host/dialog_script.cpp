@@ -1,9 +1,6 @@
 // The --script language: steps separated by ";", each a word of the table
-// below and what the word takes. Blanks are spaces, tabs and line breaks.
-// TEXT is the rest of its step, the blanks around it trimmed; in double
-// quotes it keeps blanks and ";", with \" for a quote and \\ for a backslash
-// (a backslash before anything else stays, so Windows paths need no
-// doubling). Nothing may follow a step that ends the dialog.
+// below and what the word takes (a control, a number, a TEXT), blanks being
+// spaces, tabs and line breaks. Nothing may follow a step that ends the dialog.
 #include <limits.h>
 #include <stdlib.h>
 #include <string.h>
@@ -80,7 +77,10 @@ std::vector<std::string> SplitSteps(const std::string &all)
     return parts;
 }
 
-// A step's TEXT from rest: "" or what is wrong with it.
+// A step's TEXT from rest: the rest of the step, the blanks around it trimmed;
+// or in double quotes, keeping blanks and ";", with \" for a quote and \\ for
+// a backslash (one before anything else stays: Windows paths need no
+// doubling). "" or what is wrong with it.
 std::string ReadText(const char *rest, std::string &text)
 {
     rest += strspn(rest, kBlanks);

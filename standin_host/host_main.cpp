@@ -1,15 +1,11 @@
 // host.exe: the stand-in host as a program. It loads a plug-in DLL the way the
 // modelling host does (identity queries, MQInit with its own file name), reads
 // a mesh from an OBJ file as the document's current object, runs command 0 and
-// prints the resulting selection. With --script the dialog is driven by a
-// script; without it the user answers the real dialog on the screen.
-//
-// Every mistake in what it is given (options, files, script) ends the run
-// before the dialog opens, with a message naming what is wrong, and exit 2.
-// A run that cannot be carried out as asked (no window can open, the dialog
-// did not open, a step failed or was left over) says why and exits 1. What it
-// reads and writes is host_core.h's; this is the Win32 side: files, code
-// pages, the dialog's steps, its snapshot and what the summary reads from it.
+// prints what happened; with --script the dialog is driven by a script. A
+// mistake in what it is given ends the run before the dialog opens, exit 2; a
+// run that cannot be carried out as asked says why, exit 1. What it reads
+// and writes is host_core.h's; this is the Win32 side: files, code pages, the
+// dialog's steps, its snapshot, and what the summary reads from it.
 #include <windows.h>
 
 #include <fcntl.h>
@@ -154,12 +150,10 @@ static std::string DriverSteps(const std::string &script, std::vector<DriverStep
     return "";
 }
 
-// The run as the summary and --json tell it, with the dialog's choice read as
-// it closes, while its controls still exist (a dialog is destroyed before its
-// children): each bound that is on, with the value the command used (the
-// first EDIT_TEXT_BUFFER - 1 bytes of the box's ANSI text read by ScanNumber,
-// as a float) and its text as typed, read as Unicode like the operation's
-// name, so the same on every ANSI code page.
+// The run, with the dialog's choice read as it closes, while its controls
+// still exist (a dialog goes before its children): each bound that is on,
+// with the value the command read (ScanNumber of the box's ANSI text, as a
+// float) and its text as typed, read as Unicode (the same on every code page).
 static RunRecord g_run;
 static HHOOK g_watch;
 

@@ -14,16 +14,11 @@ const char kUsage[] =
     "  check ID, mode N, ok, cancel, escape, enter, close, pause MS, snapshot FILE.bmp,\n"
     "  e.g. \"check 1009; type 1001 -0.25; up 1012; mode 2; ok\". TEXT is the rest of\n"
     "  its step, blanks around it trimmed; in double quotes it keeps blanks and \";\",\n"
-    "  with \\\" for a quote and \\\\ for a backslash: type 1001 \"  0.5;\". Nothing may\n"
-    "  follow ok, cancel or close; a step left when the dialog has ended fails the run.\n"
-    "  The summary shows a bound as typed when that is its value written out\n"
-    "  (x < 0.50), else the value used and the text as typed: x < 1 (typed \"1,5\").\n"
+    "  with \\\" for a quote and \\\\ for a backslash: type 1001 \"  0.5;\".\n"
     "  --json FILE writes the run (bounds, operation, counts, selection, mesh) as JSON.\n"
-    "  Exit status: 0 done; 1 the run went wrong (no window could open, the dialog\n"
-    "  did not open, the script left it open, a step failed or was left over); 2 a\n"
-    "  mistake in the arguments, files or script, found before the dialog opens, a\n"
-    "  run for a user on a virtual display, or an output file that could not be\n"
-    "  written at the end.\n";
+    "  Exit status: 0 done; 1 the run went wrong (no window, no dialog, a step failed\n"
+    "  or was left over); 2 a mistake in what it was given, a run for a user on a\n"
+    "  virtual display, or an output file that could not be written.\n";
 
 static std::string Quoted(const std::string &text) { return "\"" + text + "\""; }
 
