@@ -96,8 +96,8 @@ static bool SaveBitmap(HWND window, const std::wstring &path)
     BITMAPINFOHEADER info = {
         sizeof info, r.right - r.left, r.bottom - r.top, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
     const DWORD bytes = (info.biWidth * 3 + 3) / 4 * 4 * info.biHeight;  // rows of 4-byte multiples
-    const BITMAPFILEHEADER file = {0x4D42 /* "BM" */, sizeof file + sizeof info + bytes, 0, 0,
-                                   sizeof file + sizeof info};
+    const DWORD headers = sizeof(BITMAPFILEHEADER) + sizeof info;
+    const BITMAPFILEHEADER file = {0x4D42 /* "BM" */, headers + bytes, 0, 0, headers};
     HDC source = GetWindowDC(window), memory = CreateCompatibleDC(source);
     void *bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(memory, reinterpret_cast<BITMAPINFO *>(&info), DIB_RGB_COLORS,
