@@ -86,7 +86,7 @@ TEST(HostScript, ReadsEveryStepOrNamesTheWrongOne)
         // Blanks are spaces, tabs and line breaks, wherever they stand.
         {"up\t1012;\ttype\t1007\t0.5\t;\nok\n", "up 1012 | type 1007 [0.5] | click 1 |"},
         // TEXT: the rest of the step, or quoted with \" and \\ as one character.
-        {"type 1007 \"  0.5;\"; type 1001", "type 1007 [  0.5;] | type 1001 [] |"},
+        {"type 1007 \"  0.5;\"; type 1001", "type 1007 [  0.5;] | type 1001 |"},
         {"set 1007 \"a\\\"b\\\\c\"", "set 1007 [a\"b\\c] |"},
         {"type 1007 \"0.5\\\\\"; ok", "type 1007 [0.5\\] | click 1 |"},
         {"snapshot \"C:\\shots\\d.bmp\"; snapshot C:\\my shots\\d.bmp ",
@@ -122,11 +122,7 @@ TEST(HostScript, ReadsEveryStepOrNamesTheWrongOne)
                 answer += names[static_cast<int>(s.action)] +
                           (s.id ? " " + std::to_string(s.id) : "") +
                           (s.value ? " " + std::to_string(s.value) : "") +
-                          (s.action == ScriptAction::Type || s.action == ScriptAction::Set ||
-                                   s.action == ScriptAction::Snapshot
-                               ? " [" + s.text + "]"
-                               : "") +
-                          " | ";
+                          (s.text.empty() ? "" : " [" + s.text + "]") + " | ";
         EXPECT_BEGINS(answer, row.answer, row.script);
     }
 }
@@ -173,18 +169,12 @@ TEST(HostSummary, ShowsTheTypedTextOnlyWhenItIsNotTheValueWrittenOut)
     const struct {
         const char *typed, *shown;
     } rows[] = {
-        {"0.50", "0.50"},
-        {"-0.25", "-0.25"},
-        {"0.5", "0.5"},
-        {"-0", "-0"},
-        {"0.125", "0.125"},
-        {"1,5", "1 (typed \"1,5\")"},
-        {"", "0 (typed \"\")"},
-        {"＋１", "0 (typed \"＋１\")"},
-        {"  0.5;", "0.5 (typed \"  0.5;\")"},
-        {"1e1", "10 (typed \"1e1\")"},
-        {"3.14159265", "3.1415927 (typed \"3.14159265\")"},
-        {"1e39", "inf (typed \"1e39\")"},
+        // clang-format off
+        {"0.50", "0.50"}, {"-0.25", "-0.25"}, {"0.5", "0.5"}, {"-0", "-0"}, {"0.125", "0.125"},
+        {"1,5", "1 (typed \"1,5\")"}, {"", "0 (typed \"\")"}, {"＋１", "0 (typed \"＋１\")"},
+        {"  0.5;", "0.5 (typed \"  0.5;\")"}, {"1e1", "10 (typed \"1e1\")"},
+        {"3.14159265", "3.1415927 (typed \"3.14159265\")"}, {"1e39", "inf (typed \"1e39\")"},
+        // clang-format on
     };
     for (const auto &row : rows)
         EXPECT_EQ(ShowBound(static_cast<float>(ScanNumber(row.typed)), row.typed), row.shown);
