@@ -3,7 +3,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include <vector>
+#include "test_support/wide_text.h"
 
 template <typename T> static bool Resolve(HMODULE module, const char *name, T &slot)
 {
@@ -31,86 +31,35 @@ const char *LoadPlugin(const char *path, LoadedPlugin &plugin)
     return ResolveAll(plugin);
 }
 
-const char *LoadPlugin(const wchar_t *path, LoadedPlugin &plugin)
+// "32-bit (x86)" or "64-bit (x86-64)" for a PE header's machine field.
+static std::string MachineName(WORD machine)
 {
-    plugin = LoadedPlugin();
-    plugin.module = LoadLibraryW(path);
-    return ResolveAll(plugin);
+    if (machine == IMAGE_FILE_MACHINE_I386) return "32-bit (x86)";
+    if (machine == IMAGE_FILE_MACHINE_AMD64) return "64-bit (x86-64)";
+    char text[32];
+    snprintf(text, sizeof text, "machine 0x%04X", machine);
+    return text;
 }
 
-static uint32_t Read32(const unsigned char *p)
-{
-    return p[0] | p[1] << 8 | p[2] << 16 | p[3] << 24;
-}
-static uint16_t Read16(const unsigned char *p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-
-bool ReadPeHeader(const unsigned char *bytes, size_t size, PeHeader &header, std::string &why)
-{
-    // The DOS header starts "MZ" and holds the PE header's offset at 0x3C; the
-    // PE header is "PE\0\0", the machine (2 bytes), ..., the characteristics at +22.
-    if (size < 0x40 || bytes[0] != 'M' || bytes[1] != 'Z') {
-        why = "is not a Windows DLL (it does not start with a DOS header)";
-        return false;
-    }
-    const uint32_t pe = Read32(bytes + 0x3C);
-    if (pe > size || size - pe < 24 || memcmp(bytes + pe, "PE\0\0", 4) != 0) {
-        why = "is not a Windows DLL (no PE header where its DOS header points)";
-        return false;
-    }
-    header.machine = Read16(bytes + pe + 4);
-    header.characteristics = Read16(bytes + pe + 22);
-    return true;
-}
-
-std::string MachineName(uint16_t machine)
-{
-    switch (machine) {
-    case IMAGE_FILE_MACHINE_I386:
-        return "32-bit (x86)";
-    case 0x8664:  // IMAGE_FILE_MACHINE_AMD64
-        return "64-bit (x86-64)";
-    case 0xAA64:  // IMAGE_FILE_MACHINE_ARM64
-        return "64-bit (ARM64)";
-    case 0x01C4:  // IMAGE_FILE_MACHINE_ARMNT
-        return "32-bit (ARM)";
-    default: {
-        char text[48];
-        snprintf(text, sizeof text, "machine 0x%04X", machine);
-        return text;
-    }
-    }
-}
-
-uint16_t OwnMachine()
-{
-#ifdef _WIN64
-    return 0x8664;
-#else
-    return IMAGE_FILE_MACHINE_I386;
-#endif
-}
-
-// The system's words for an error number, without the trailing line break.
+// The system's words for an error number, and the number.
 static std::string SystemMessage(DWORD error)
 {
     wchar_t text[512];
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, error, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
-                                   text, sizeof text / sizeof *text, nullptr);
-    char utf8[1536] = "";
-    if (n) WideCharToMultiByte(CP_UTF8, 0, text, n, utf8, sizeof utf8 - 1, nullptr, nullptr);
-    std::string out(utf8);
-    while (!out.empty() &&
-           (out.back() == '\n' || out.back() == '\r' || out.back() == ' ' || out.back() == '.'))
-        out.pop_back();
-    char number[32];
-    snprintf(number, sizeof number, "error %lu", static_cast<unsigned long>(error));
+    const DWORD n =
+        FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+                       MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), text, 512, nullptr);
+    std::string out = Narrow(std::wstring(text, n));
+    out.erase(out.find_last_not_of("\r\n .") + 1);
+    const std::string number = "error " + std::to_string(error);
     return out.empty() ? number : out + " (" + number + ")";
 }
 
 std::string LoadPluginExplained(const wchar_t *path, LoadedPlugin &plugin)
 {
     plugin = LoadedPlugin();
+    const DWORD attributes = GetFileAttributesW(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return "is a folder, not a file";
     HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -118,19 +67,32 @@ std::string LoadPluginExplained(const wchar_t *path, LoadedPlugin &plugin)
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return "does not exist";
         return "cannot be opened: " + SystemMessage(error);
     }
-    std::vector<unsigned char> head(4096);
+    unsigned char head[4096];
     DWORD got = 0;
-    const BOOL read = ReadFile(file, head.data(), static_cast<DWORD>(head.size()), &got, nullptr);
+    const BOOL read = ReadFile(file, head, sizeof head, &got, nullptr);
     CloseHandle(file);
     if (!read) return "cannot be read: " + SystemMessage(GetLastError());
-    PeHeader pe;
-    std::string why;
-    if (!ReadPeHeader(head.data(), got, pe, why)) return why;
-    if (!(pe.characteristics & IMAGE_FILE_DLL)) return "is a Windows program, not a DLL";
-    if (pe.machine != OwnMachine())
-        return "is a " + MachineName(pe.machine) + " DLL, and this host is " +
-               MachineName(OwnMachine()) + ": a host loads only plug-ins of its own bitness";
-    if (const char *missing = LoadPlugin(path, plugin)) {
+    // The DOS header starts "MZ" and tells where the PE header is: "PE\0\0",
+    // then the file header with the machine and the characteristics.
+    IMAGE_DOS_HEADER dos;
+    IMAGE_FILE_HEADER pe;
+    if (got < sizeof dos || (memcpy(&dos, head, sizeof dos), dos.e_magic != IMAGE_DOS_SIGNATURE))
+        return "is not a Windows DLL (it does not start with a DOS header)";
+    const DWORD at = static_cast<DWORD>(dos.e_lfanew);
+    if (at > got || got - at < 4 + sizeof pe || memcmp(head + at, "PE\0\0", 4) != 0)
+        return "is not a Windows DLL (no PE header where its DOS header points)";
+    memcpy(&pe, head + at + 4, sizeof pe);
+    if (!(pe.Characteristics & IMAGE_FILE_DLL)) return "is a Windows program, not a DLL";
+#ifdef _WIN64
+    const WORD own = IMAGE_FILE_MACHINE_AMD64;
+#else
+    const WORD own = IMAGE_FILE_MACHINE_I386;
+#endif
+    if (pe.Machine != own)
+        return "is a " + MachineName(pe.Machine) + " DLL, and this host is " + MachineName(own) +
+               ": a host loads only plug-ins of its own bitness";
+    plugin.module = LoadLibraryW(path);
+    if (const char *missing = ResolveAll(plugin)) {
         if (!plugin.module) {
             const DWORD error = GetLastError();
             // The file itself is there, so "not found" is about a DLL it imports.

@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include <stdint.h>
-
 #include <string>
 
 #include "plugin/plugin_exports.h"
@@ -24,24 +22,9 @@ struct LoadedPlugin {
 // Fills plugin from the DLL at path. Returns null when all seven entry points
 // were found, else what is missing: "the DLL itself" or an export's name.
 const char *LoadPlugin(const char *path, LoadedPlugin &plugin);
-const char *LoadPlugin(const wchar_t *path, LoadedPlugin &plugin);
 
-// The machine a PE image's header names, read from its first bytes (the DOS
-// header, then the PE header it points to). Returns false with the reason in
-// words when the bytes are not a Windows program or DLL.
-struct PeHeader {
-    uint16_t machine;          // IMAGE_FILE_MACHINE_*
-    uint16_t characteristics;  // IMAGE_FILE_DLL among them for a DLL
-};
-bool ReadPeHeader(const unsigned char *bytes, size_t size, PeHeader &header, std::string &why);
-
-// "32-bit x86", "64-bit x86-64", ... for a PE machine field.
-std::string MachineName(uint16_t machine);
-// The machine this process runs as: i386 for the 32-bit build, AMD64 for the 64-bit one.
-uint16_t OwnMachine();
-
-// Loads the plug-in at path as LoadPlugin does, but first reads the file's
-// header, so that a missing file, a file that is no DLL, and a DLL built for
-// the other bitness are told apart in words. Returns "" on success, else a
-// predicate ("does not exist", "is a 64-bit (x86-64) DLL, and ...") to follow the file name.
+// LoadPlugin, after reading the file's header so that a missing file, a
+// folder, a file that is no DLL and a DLL of the other bitness are told apart:
+// "" on success, else what follows the file's name in a message ("does not
+// exist", "is a 64-bit (x86-64) DLL, and ...").
 std::string LoadPluginExplained(const wchar_t *path, LoadedPlugin &plugin);

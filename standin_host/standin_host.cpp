@@ -3,9 +3,7 @@
 #include <stdio.h>
 #include <windows.h>
 
-#ifndef HOST_EXPORT
 #define HOST_EXPORT extern "C" __declspec(dllexport)
-#endif
 
 static uint32_t CallingThread() { return GetCurrentThreadId(); }
 
@@ -31,56 +29,24 @@ struct DocumentLock {
 
 // The eight the plug-in calls, exported by their plain names (see the
 // linker's --kill-at), each the fake host's own under the lock.
-HOST_EXPORT HostWindow __stdcall MQ_GetWindowHandle(void)
-{
-    DocumentLock lock;
-    return TheHost().MQ_GetWindowHandle();
-}
-
-HOST_EXPORT ObjectIndex __stdcall MQDoc_GetCurrentObjectIndex(HostDocument doc)
-{
-    DocumentLock lock;
-    return TheHost().MQDoc_GetCurrentObjectIndex(doc);
-}
-
-HOST_EXPORT HostObject __stdcall MQDoc_GetObject(HostDocument doc, ObjectIndex index)
-{
-    DocumentLock lock;
-    return TheHost().MQDoc_GetObject(doc, index);
-}
-
-HOST_EXPORT int32_t __stdcall MQObj_GetVertexCount(HostObject object)
-{
-    DocumentLock lock;
-    return TheHost().MQObj_GetVertexCount(object);
-}
-
-HOST_EXPORT int32_t __stdcall MQObj_GetVertexArray(HostObject object, Point3f *points)
-{
-    DocumentLock lock;
-    return TheHost().MQObj_GetVertexArray(object, points);
-}
-
-HOST_EXPORT int32_t __stdcall MQDoc_IsSelectVertex(HostDocument doc, ObjectIndex object,
-                                                   VertexIndex vertex)
-{
-    DocumentLock lock;
-    return TheHost().MQDoc_IsSelectVertex(doc, object, vertex);
-}
-
-HOST_EXPORT int32_t __stdcall MQDoc_AddSelectVertex(HostDocument doc, ObjectIndex object,
-                                                    VertexIndex vertex)
-{
-    DocumentLock lock;
-    return TheHost().MQDoc_AddSelectVertex(doc, object, vertex);
-}
-
-HOST_EXPORT int32_t __stdcall MQDoc_DeleteSelectVertex(HostDocument doc, ObjectIndex object,
-                                                       VertexIndex vertex)
-{
-    DocumentLock lock;
-    return TheHost().MQDoc_DeleteSelectVertex(doc, object, vertex);
-}
+#define CUBRIK_LOCKED(type, name, parameters, arguments)                                           \
+    HOST_EXPORT type __stdcall name parameters                                                     \
+    {                                                                                              \
+        DocumentLock lock;                                                                         \
+        return TheHost().name arguments;                                                           \
+    }
+CUBRIK_LOCKED(HostWindow, MQ_GetWindowHandle, (void), ())
+CUBRIK_LOCKED(ObjectIndex, MQDoc_GetCurrentObjectIndex, (HostDocument d), (d))
+CUBRIK_LOCKED(HostObject, MQDoc_GetObject, (HostDocument d, ObjectIndex i), (d, i))
+CUBRIK_LOCKED(int32_t, MQObj_GetVertexCount, (HostObject o), (o))
+CUBRIK_LOCKED(int32_t, MQObj_GetVertexArray, (HostObject o, Point3f *points), (o, points))
+CUBRIK_LOCKED(int32_t, MQDoc_IsSelectVertex, (HostDocument d, ObjectIndex i, VertexIndex v),
+              (d, i, v))
+CUBRIK_LOCKED(int32_t, MQDoc_AddSelectVertex, (HostDocument d, ObjectIndex i, VertexIndex v),
+              (d, i, v))
+CUBRIK_LOCKED(int32_t, MQDoc_DeleteSelectVertex, (HostDocument d, ObjectIndex i, VertexIndex v),
+              (d, i, v))
+#undef CUBRIK_LOCKED
 
 // The 114 functions the plug-in binds but must never call. Their real
 // argument lists are unknown here, so a call cannot return safely (stdcall:

@@ -17,15 +17,9 @@
 #include "selection/range_selection.h"
 #include "wine_tests/command_run.h"
 #include "wine_tests/dialog_controls.h"
+#include "test_support/wide_text.h"
 
 namespace {
-
-std::string Utf8(const std::wstring &s)
-{
-    char out[256] = "";
-    WideCharToMultiByte(CP_UTF8, 0, s.c_str(), -1, out, sizeof out, nullptr, nullptr);
-    return out;
-}
 
 // The code page the CTest entry means this run to have (CUBRIK_EXPECT_ACP),
 // so that an entry whose locale did not take effect fails instead of

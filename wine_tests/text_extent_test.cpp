@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include "dialog/resource_ids.h"
+#include "test_support/wide_text.h"
 #include "wine_tests/dialog_controls.h"
 
 namespace {
@@ -137,13 +138,6 @@ int ExtentIn(HWND control, HDC dc, const std::wstring &text)
     GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
     SelectObject(dc, old);
     return size.cx;
-}
-
-std::string Utf8(const std::wstring &s)
-{
-    char out[128] = "";
-    WideCharToMultiByte(CP_UTF8, 0, s.c_str(), -1, out, sizeof out, nullptr, nullptr);
-    return out;
 }
 
 }  // namespace

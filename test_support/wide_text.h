@@ -1,0 +1,27 @@
+// Text between Windows' UTF-16 and bytes: UTF-8 unless a code page is named
+// (the ANSI one, CP_ACP; Shift-JIS, 932). For what the stand-in host and the
+// Wine tests print, and for the paths and texts they hand to Windows.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+inline std::string Narrow(const std::wstring &text, UINT codePage = CP_UTF8)
+{
+    const int size = static_cast<int>(text.size());
+    std::string out(WideCharToMultiByte(codePage, 0, text.data(), size, nullptr, 0, 0, 0), '\0');
+    WideCharToMultiByte(codePage, 0, text.data(), size, &out[0], static_cast<int>(out.size()), 0,
+                        0);
+    return out;
+}
+
+inline std::wstring Widen(const std::string &text, UINT codePage = CP_UTF8)
+{
+    const int size = static_cast<int>(text.size());
+    std::wstring out(MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0), L'\0');
+    MultiByteToWideChar(codePage, 0, text.data(), size, &out[0], static_cast<int>(out.size()));
+    return out;
+}
+
+inline std::string Utf8(const std::wstring &text) { return Narrow(text); }
