@@ -36,78 +36,59 @@ start=$SECONDS passed=0 failed=0 skipped=0 summary=()
 # or else GoogleTest's (the valgrind pass). A failed step that counted no
 # failure counts as one.
 count() {
-    local log=$1 status=$2 p=0 f=0 s=0 n line
-    if grep -qE 'tests failed out of' "$log"; then
-        while read -r line; do
-            [[ $line =~ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]] || continue
+    local p=0 f=0 s=0 gtest=(0 0 0) line
+    while read -r line; do
+        if [[ $line =~ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]]; then
             f=$((f + BASH_REMATCH[1])) p=$((p + BASH_REMATCH[2] - BASH_REMATCH[1]))
-        done <"$log"
-        n=$(grep -cE '^\s+[0-9]+ - .* \(Skipped\)$' "$log" || true)
-        s=$((n + $(grep -cE '^\s+[0-9]+ - .* \(Disabled\)$' "$log" || true))) p=$((p - n))
-    else
-        while read -r line; do
-            [[ $line =~ ^\[\ \ (PASSED|FAILED|SKIPPED)\ \ ?\]\ ([0-9]+)\ tests? ]] || continue
+        elif [[ $line =~ ^[0-9]+\ -\ .*\ \((Skipped|Disabled)\)$ ]]; then
+            s=$((s + 1))
+            [ "${BASH_REMATCH[1]}" = Disabled ] || p=$((p - 1))
+        elif [[ $line =~ ^\[\ \ (PASSED|FAILED|SKIPPED)\ \ ?\]\ ([0-9]+)\ tests? ]]; then
             case ${BASH_REMATCH[1]} in
-                PASSED) p=$((p + BASH_REMATCH[2])) ;;
-                FAILED) f=$((f + BASH_REMATCH[2])) ;;
-                SKIPPED) s=$((s + BASH_REMATCH[2])) ;;
+                PASSED) gtest[0]=$((gtest[0] + BASH_REMATCH[2])) ;;
+                FAILED) gtest[1]=$((gtest[1] + BASH_REMATCH[2])) ;;
+                SKIPPED) gtest[2]=$((gtest[2] + BASH_REMATCH[2])) ;;
             esac
-        done <"$log"
-    fi
-    if [ "$status" -ne 0 ] && [ "$f" -eq 0 ]; then f=1; fi
+        fi
+    done <"$1"
+    grep -q 'tests failed out of' "$1" || p=${gtest[0]} f=${gtest[1]} s=${gtest[2]}
+    if [ "$2" -ne 0 ] && [ "$f" -eq 0 ]; then f=1; fi
     passed=$((passed + p)) failed=$((failed + f)) skipped=$((skipped + s))
 }
 
 log() { echo "$logs/${1// /-}.log"; }
 
-# finish NAME STATUS SECONDS: prints a step's output and its time.
-finish() {
-    local name=$1 status=$2 took=$3 log word=done
-    log=$(log "$name")
-    if [[ $name != *build ]]; then
-        cat "$log"
-    elif [ "$status" -ne 0 ]; then
-        echo "the end of $log:" && tail -n 30 "$log"
-    fi
-    count "$log" "$status"
-    [ "$status" -eq 0 ] || word="FAILED (exit status $status)"
-    printf '== %s: %s after %d s\n' "$name" "$word" "$took"
-    summary+=("$(printf '%-22s %4d s%s' "$name" "$took" "${word/#done/}")")
-}
-
-# run NAME COMMAND...: a step in the background, its output in its log and
-# its status and time in NAME.status when it ends.
+# run NAME COMMAND...: a step in the background, its output in its log, its
+# status and time in its .status file when it ends.
 run() {
-    local name=$1
-    shift
     (
         began=$SECONDS status=0
-        "$@" >"$(log "$name")" 2>&1 || status=$?
-        echo "$status $((SECONDS - began))" >"$logs/${name// /-}.status"
+        "${@:2}" >"$(log "$1")" 2>&1 || status=$?
+        echo "$status $((SECONDS - began))" >"$logs/${1// /-}.status"
     ) &
-    pids[$name]=$!
+    pids[$1]=$!
 }
 
-# await NAME: waits for a step, saying every 20 s that it goes on, then
-# prints it. Returns its status.
+# await NAME: waits for a step, saying every 20 s that it goes on, then prints
+# its output (a build's only when it failed) and its time. Returns its status.
 await() {
-    local name=$1 status took i
-    for ((i = 1; ; i++)); do
-        wait_for "${pids[$name]}" 20 && break
-        echo "   ... $name: still going after $((SECONDS - start)) s of the run"
+    local name=$1 status took i=0 word=done
+    while kill -0 "${pids[$name]}" 2>/dev/null; do
+        sleep 0.2
+        ((++i % 100)) || echo "   ... $name: still going after $((SECONDS - start)) s of the run"
     done
     wait "${pids[$name]}" || true
     read -r status took <"$logs/${name// /-}.status" || status=1 took=0
-    finish "$name" "$status" "$took"
+    if [[ $name != *build ]]; then
+        cat "$(log "$name")"
+    elif [ "$status" -ne 0 ]; then
+        echo "the end of $(log "$name"):" && tail -n 30 "$(log "$name")"
+    fi
+    count "$(log "$name")" "$status"
+    [ "$status" -eq 0 ] || word="FAILED (exit status $status)"
+    printf '== %s: %s after %d s\n' "$name" "$word" "$took"
+    summary+=("$(printf '%-22s %4d s%s' "$name" "$took" "${word/#done/}")")
     return "$status"
-}
-wait_for() {
-    local i
-    for ((i = 0; i < $2 * 10; i++)); do
-        kill -0 "$1" 2>/dev/null || return 0
-        sleep 0.1
-    done
-    return 1
 }
 
 build() { cmake --preset "$1" && cmake --build --preset "$1" -j2; }
