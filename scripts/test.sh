@@ -87,7 +87,7 @@ await() {
     count "$(log "$name")" "$status"
     [ "$status" -eq 0 ] || word="FAILED (exit status $status)"
     printf '== %s: %s after %d s\n' "$name" "$word" "$took"
-    summary+=("$(printf '%-22s %4d s%s' "$name" "$took" "${word/#done/}")")
+    summary+=("$(printf '%-22s %4d s  %s' "$name" "$took" "${word/#done/}")")
     return "$status"
 }
 

@@ -74,13 +74,14 @@ if [ -z "${WINE_RUN_ON_XVFB:-}" ]; then unset CUBRIK_VIRTUAL_DISPLAY; fi
 # the locale is not installed: so it is compiled once into build/ when the
 # system lacks it.
 locales=$here/../build/locale
-if [ -d "$locales/$locale_base.UTF-8" ]; then
-    export LOCPATH=$locales
-elif ! locale -a 2>/dev/null | grep -qix "$locale_base.utf-\{0,1\}8" && command -v localedef >/dev/null; then
+if [ ! -d "$locales/$locale_base.UTF-8" ] && ! locale -a 2>/dev/null | grep -qix "$locale_base.utf-\{0,1\}8"; then
     mkdir -p "$locales"
-    localedef -i "$locale_base" -f UTF-8 "$locales/$locale_base.UTF-8" >/dev/null 2>&1 || true
-    [ ! -d "$locales/$locale_base.UTF-8" ] || export LOCPATH=$locales
+    fresh=$(mktemp -d "$locales/.new.XXXXXX")  # (whole, or not there: runs may race)
+    localedef -i "$locale_base" -f UTF-8 "$fresh/l" >/dev/null 2>&1 &&
+        mv -T "$fresh/l" "$locales/$locale_base.UTF-8" 2>/dev/null || true
+    rm -rf "$fresh"
 fi
+[ ! -d "$locales/$locale_base.UTF-8" ] || export LOCPATH=$locales
 
 # The prefix, made once under a lock: quiet when it goes well; when a step
 # fails, what it said and which step it was, and no prefix marked as made.
@@ -93,12 +94,11 @@ if [ ! -f "$WINEPREFIX/.cubrik-prefix-4" ]; then
         said=$(mktemp)
         trap 'rm -f "$said"' EXIT
         step() {  # step WHAT COMMAND...
-            local what=$1 status=0
-            shift
-            env LC_ALL=ja_JP.UTF-8 "$@" >"$said" 2>&1 </dev/null || status=$?
+            local status=0
+            env LC_ALL=ja_JP.UTF-8 "${@:2}" >"$said" 2>&1 </dev/null || status=$?
             [ $status -eq 0 ] && return
             echo "wine-run: could not create the Wine prefix $WINEPREFIX ($WINEARCH):" \
-                "$what failed with exit status $status; it said:" >&2
+                "$1 failed with exit status $status; it said:" >&2
             tail -n 40 "$said" | sed 's/^/  /' >&2
             refuse "fix the cause (or remove $WINEPREFIX) and run again"
         }
@@ -151,10 +151,13 @@ if [ -z "$dpi" ] && [ -z "${WINE_RUN_ON_XVFB:-}" ]; then
     exec env LC_ALL="$locale_name" wine "$@"
 fi
 unset WINE_RUN_ON_XVFB
+# On a display of its own, the Wine server this run starts, with its desktop
+# and services, ends before the display does (a server that was already
+# running, kept by a test run, is left alone: -k0 only asks whether it is).
+own_server=0
+[ -z "${CUBRIK_VIRTUAL_DISPLAY:-}" ] || wineserver -k0 2>/dev/null || own_server=1
 status=0
 env LC_ALL="$locale_name" wine "$@" || status=$?
 if [ -n "$dpi" ]; then set_dpi 96; trap - EXIT; fi
-# On a display of its own, the run's Wine server, desktop and services end
-# before the display does (a server kept by another run: not waited for).
-[ -z "${CUBRIK_VIRTUAL_DISPLAY:-}" ] || timeout 20 wineserver -w || true
+[ $own_server -eq 0 ] || timeout 20 wineserver -w || true
 exit $status
