@@ -6,9 +6,10 @@
 # program then has a virtual display, and so a server, of its own.
 #
 #   wine-session.sh start PROGRAM.exe [ARGUMENTS...]
-#       runs the program once through wine-run.sh with a kept server; the
-#       desktop and services it starts write into PREFIX.session.log (they
-#       would hold the caller's output open for as long as they live)
+#       makes the prefix wine-run.sh gives the program (running it once, when
+#       the prefix is not there yet), then starts the kept server, desktop and
+#       services, their output in PREFIX.session.log (they would hold the
+#       caller's output open for as long as they live)
 #   wine-session.sh stop PROGRAM.exe
 #       ends that prefix's server and every program it serves
 set -euo pipefail
@@ -37,4 +38,7 @@ if [ ! -f "$WINEPREFIX/.cubrik-prefix-4" ]; then
     wineserver -w
 fi
 wineserver -p >>"$log" 2>&1 || true  # (another run's server: kept as it is)
-"$here/wine-run.sh" "${@:2}" </dev/null >>"$log" 2>&1 || { cat "$log"; exit 1; }
+# A program that opens a window (rundll32 makes a hidden one) starts the
+# desktop and the services; its own call does nothing.
+WINEDEBUG=-all wine rundll32.exe user32.dll,GetDesktopWindow </dev/null >>"$log" 2>&1 ||
+    { cat "$log"; exit 1; }
