@@ -39,6 +39,7 @@ refuse() { echo "wine-run: $*" >&2; exit 2; }
 [ -e "$target" ] || refuse "$target does not exist; build it first" \
     "(scripts/demo.sh builds host.exe; cmake --preset win32 && cmake --build --preset win32," \
     "or win64, builds everything)"
+[ ! -d "$target" ] || refuse "cannot run $target: Is a directory"
 kind=$(file -b "$target")
 case $kind in
     PE32*'(DLL)'*) refuse "cannot run $target: a DLL, not a program (a host program loads it)" ;;
