@@ -2,25 +2,18 @@
 # Runs a Windows program of the win32 or win64 build under Wine the way the
 # tests and the demo need it: a private prefix under build/ of the program's
 # own bitness, Japanese ANSI code page 932, no crash dialog (a crash ends the
-# program with a message instead of waiting for a click).
+# program with a message instead of waiting for a click). With DISPLAY set,
+# the program uses that display as it is; without it, a virtual display
+# (xvfb-run) made for the run, and CUBRIK_VIRTUAL_DISPLAY=1 tells the program
+# that nobody sees it. A missing program, a file that is not a Windows
+# program, and a DLL stop the run at once, exit 2, with one sentence.
 #
-# With DISPLAY set, the program uses that display as it is. Without it, the
-# program runs on a virtual display (xvfb-run) made for this run, and gets
-# CUBRIK_VIRTUAL_DISPLAY=1, so that a program that would wait for a user
-# (host.exe without --script) can refuse to, since nobody sees that display.
-# A missing program, a file that is not a Windows program, and a DLL each
-# stop the run at once, exit 2, with one sentence saying so.
-#
-# Settings:
-#   CUBRIK_LC_ALL   the Unix locale the program runs in (default ja_JP.UTF-8),
-#                   of the form ll_CC.UTF-8. Wine takes the Windows locale and
-#                   the ANSI code page from its name: ja_JP.UTF-8 gives 932,
-#                   en_US.UTF-8 (or de_DE.UTF-8, fr_FR.UTF-8...) gives 1252.
-#   CUBRIK_DPI      the display's dots per inch for this run: 96 (100 %), 120,
-#                   144 (150 %), 192 (200 %), 72 to 480. Wine reads it from the
-#                   prefix's registry when a program starts, so the run writes
-#                   it there, holds the prefix's DPI lock while it goes on and
-#                   writes 96 back afterwards.
+#   CUBRIK_LC_ALL   the Unix locale of the run (default ja_JP.UTF-8), whose
+#                   name gives Wine the Windows locale and ANSI code page:
+#                   ja_JP.UTF-8 932, en_US.UTF-8 (de_DE, fr_FR...) 1252
+#   CUBRIK_DPI      the display's dots per inch for this run, 72 to 480 (96:
+#                   100 %, 144: 150 %): written into the prefix's registry for
+#                   the run, under the prefix's DPI lock, and 96 put back after
 #   CUBRIK_WINEPREFIX, CUBRIK_WINEPREFIX64   the win32 and win64 prefixes
 #                   (default build/wineprefix, build/wineprefix64)
 #   WINEDEBUG       Wine's own debug channels (default -all)
@@ -62,18 +55,16 @@ if [ -n "$dpi" ] && ! { [[ "$dpi" =~ ^[1-9][0-9]*$ ]] && [ "$dpi" -ge 72 ] && [ 
     refuse "CUBRIK_DPI is a whole number of dots per inch from 72 to 480 (96: 100 %, 144: 150 %), not '$dpi'"
 fi
 
-# No display: the same run again on a virtual one, which goes when Wine's
-# processes of this run have ended (else they would report its loss).
+# No display: the same run again on a virtual one.
 if [ -z "${DISPLAY:-}" ]; then
     export CUBRIK_VIRTUAL_DISPLAY=1 WINE_RUN_ON_XVFB=1
     exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" "$@"
 fi
 if [ -z "${WINE_RUN_ON_XVFB:-}" ]; then unset CUBRIK_VIRTUAL_DISPLAY; fi
 
-# Wine takes the Windows locale from LC_ALL's name alone, but converts the
-# command line and file names with the C library's charset, plain ASCII when
-# the locale is not installed: so it is compiled once into build/ when the
-# system lacks it.
+# Wine converts the command line and file names with the C library's charset,
+# plain ASCII when the locale is not installed: so it is compiled once into
+# build/ when the system lacks it.
 locales=$here/../build/locale
 if [ ! -d "$locales/$locale_base.UTF-8" ] && ! locale -a 2>/dev/null | grep -qix "$locale_base.utf-\{0,1\}8"; then
     mkdir -p "$locales"
