@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
-# Keeps one Wine server, with its desktop and services, alive in a program's
-# prefix for a test run, so that each Wine program of the run finds them
-# running: about 0.5 s a program instead of 1.5 s. CTest starts and stops it
+# Keeps one Wine server, with its services, alive in a program's prefix for
+# a test run, so that each Wine program of the run finds them running: about
+# 0.3 s a program instead of 1.3 s. CTest starts and stops it
 # around the Wine tests (a fixture). Without DISPLAY it does nothing: each
 # program then has a virtual display, and so a server, of its own.
 #
 #   wine-session.sh start PROGRAM.exe [ARGUMENTS...]
 #       makes the prefix wine-run.sh gives the program (running it once, when
-#       the prefix is not there yet), then starts the kept server, desktop and
+#       the prefix is not there yet), then starts the kept server and its
 #       services, their output in PREFIX.session.log (they would hold the
 #       caller's output open for as long as they live)
 #   wine-session.sh stop PROGRAM.exe
