@@ -15,7 +15,7 @@
 # passed, N failed, N skipped". Exits 1 when anything failed.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
-help() { sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"; }
+help() { echo "usage: scripts/test.sh [STEP...]"; sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"; }
 all=(native native-asan valgrind fuzz win32 win64)
 case "${1-}" in -h | --help) help; exit 0 ;; esac
 for arg in "$@"; do

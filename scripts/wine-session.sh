@@ -14,11 +14,12 @@
 #       ends that prefix's server and every program it serves
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+usage="usage: wine-session.sh start|stop PROGRAM.exe [ARGUMENTS...]"
 case "${1:-}" in
-    -h | --help) sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"; exit 0 ;;
+    -h | --help) echo "$usage"; sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"; exit 0 ;;
     start | stop) [ $# -ge 2 ] ;;
     *) false ;;
-esac || { echo "usage: wine-session.sh start|stop PROGRAM.exe [ARGUMENTS...]" >&2; exit 2; }
+esac || { echo "$usage" >&2; exit 2; }
 [ -n "${DISPLAY:-}" ] || exit 0
 # The prefix wine-run.sh picks for the program.
 case $(file -b "$2") in
