@@ -33,29 +33,19 @@
 # miss, 2 when the benchmark could not run.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
-
 case "${1:-}" in
     -h | --help) sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"; exit 0 ;;
+    --build-dir)
+        dir=${2:?--build-dir needs a directory}
+        shift 2
+        cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+        cmake --build "$dir" --target range_selection_bench -j2 ;;
+    *)
+        dir=build/native
+        cmake --preset native >/dev/null
+        cmake --build --preset native --target range_selection_bench ;;
 esac
-
-build_dir=""
-if [ "${1:-}" = "--build-dir" ]; then
-    build_dir=${2:?--build-dir needs a directory}
-    shift 2
-fi
-
-if [ -z "$build_dir" ]; then
-    build_dir=build/native
-    cmake --preset native >/dev/null
-    cmake --build --preset native --target range_selection_bench
-else
-    cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-    cmake --build "$build_dir" --target range_selection_bench -j2
-fi
-
-bench="$build_dir/bench/range_selection_bench"
-json="$build_dir/range_selection_bench.json"
-log="$build_dir/range_selection_bench.log"
+json=$dir/range_selection_bench.json log=$dir/range_selection_bench.log
 rm -f "$json" "$log"
 
 # Five repetitions, interleaved at random so that a burst of load elsewhere on
@@ -64,74 +54,58 @@ rm -f "$json" "$log"
 # library's unit for an inverted rate ("s"), though the figure is nanoseconds.
 echo "bench: running the benchmark (about a minute on two cores); its raw output: $log"
 status=0
-"$bench" --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true \
+"$dir/bench/range_selection_bench" --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true \
     --benchmark_display_aggregates_only=true \
     --benchmark_out="$json" --benchmark_out_format=json "$@" >"$log" 2>&1 || status=$?
 if [ $status -ne 0 ] || [ ! -s "$json" ]; then
-    if [ $status -ne 0 ]; then
-        echo "bench: the benchmark failed (exit status $status); the end of its output:" >&2
-    else
-        echo "bench: the benchmark wrote no results; the end of its output:" >&2
-    fi
+    echo "bench: the benchmark $([ $status -ne 0 ] && echo "failed (exit status $status)" ||
+        echo "wrote no results"); the end of its output:" >&2
     tail -n 20 "$log" >&2
     exit 2
 fi
 
-python3 - "$json" <<'EOF'
-import json
-import re
-import statistics
-import sys
-
-with open(sys.argv[1]) as f:
-    runs = json.load(f)["benchmarks"]
+python3 - "$json" <<'EOF_PY'
+import json, re, statistics, sys
 
 NAME = re.compile(r"^BM_(\w+)/vertices:(\d+)/reused:([01])")
 SMALL, LARGE = 1000000, 10000000
+SIZES = ((SMALL, "1 M"), (LARGE, "10 M"))
 REGIMES = ((0, "fresh buffer"), (1, "reused buffer"))
+ORDER = ["Floor", "WalkAllOutside", "WalkAllInsideSelect", "WalkAllInsideInvert",
+         "WalkAllInsideRandom", "WalkHalfInsideSelect"]
 
 # ns per vertex by (case, vertices, reused): the median of the repetitions, or
 # the mean of the plain runs when the program ran without repetitions.
-medians, plain, failed = {}, {}, []
-for run in runs:
+medians, plain, failed = {}, {}, set()
+for run in json.load(open(sys.argv[1]))["benchmarks"]:
     m = NAME.match(run.get("run_name", run["name"]))
     if not m:
         continue
-    key = (m.group(1), int(m.group(2)), int(m.group(3)))
+    key = (m[1], int(m[2]), int(m[3]))
     if run.get("error_occurred"):
-        failed.append("%s: %s" % (run["name"], run.get("error_message", "")))
-    elif run.get("run_type") == "aggregate":
-        if run.get("aggregate_name") == "median":
-            medians[key] = run["ns_per_vertex"]
-    else:
+        failed.add("%s: %s" % (run["name"], run.get("error_message", "")))
+    elif run.get("run_type") != "aggregate":
         plain.setdefault(key, []).append(run["ns_per_vertex"])
+    elif run.get("aggregate_name") == "median":
+        medians[key] = run["ns_per_vertex"]
 ns = medians or {k: statistics.mean(v) for k, v in plain.items()}
-
 if failed:
-    print("\nFAILED runs:\n  " + "\n  ".join(sorted(set(failed))))
+    print("\nFAILED runs:\n  " + "\n  ".join(sorted(failed)))
 if not ns:
     sys.exit("no benchmark results in " + sys.argv[1])
-
-ORDER = ["Floor", "WalkAllOutside", "WalkAllInsideSelect", "WalkAllInsideInvert",
-         "WalkAllInsideRandom", "WalkHalfInsideSelect"]
 found = {k[0] for k in ns}
 cases = [c for c in ORDER if c in found] + sorted(found - set(ORDER))
 width = max(len(c) for c in cases) + 2
-
-def get(case, n, reused):
-    return ns.get((case, n, reused))
-
-def cell(v):
-    return "%9.2f" % v if v is not None else "%9s" % "-"
+get = lambda case, n, reused: ns.get((case, n, reused))
 
 print("\nCPU time per vertex, in ns (%s)" % ("median of 5 repetitions" if medians else "mean"))
 print(" " * width + "".join("%18s" % title for _, title in REGIMES))
 print(" " * width + "%9s%9s" % ("1 M", "10 M") * len(REGIMES))
 for case in cases:
-    print(case.ljust(width) + "".join(cell(get(case, n, r)) for r, _ in REGIMES for n in (SMALL, LARGE)))
+    print(case.ljust(width) + "".join("%9.2f" % v if v is not None else "%9s" % "-"
+                                      for r, _ in REGIMES for n, _ in SIZES for v in [get(case, n, r)]))
 
-misses = 0
-
+misses = noise = 0
 def verdict(ok):
     global misses
     misses += not ok
@@ -139,14 +113,11 @@ def verdict(ok):
 
 print("\nWalk / floor: the all-outside walk's time per vertex over the floor's, a ratio (target <= 1.25)")
 for r, title in REGIMES:
-    for n, label in ((SMALL, "1 M"), (LARGE, "10 M")):
+    for n, label in SIZES:
         walk, floor = get("WalkAllOutside", n, r), get("Floor", n, r)
-        if walk is None or floor is None:
-            continue
-        ratio = walk / floor
-        print("  %-14s %-5s %6.3f  %s" % (title, label, ratio, verdict(ratio <= 1.25)))
+        if walk is not None and floor is not None:
+            print("  %-14s %-5s %6.3f  %s" % (title, label, walk / floor, verdict(walk / floor <= 1.25)))
 
-noise = 0
 print("\nScaling: 10 M cost / (10 x 1 M cost), a ratio (target 1.00 +/- 0.15);"
       " 'vs floor' divides by the floor's own figure")
 for r, title in REGIMES:
@@ -162,18 +133,15 @@ for r, title in REGIMES:
         scale = large / small
         on = abs(scale - 1.0) <= 0.15
         relative = scale / floor_scale if floor_scale and case != "Floor" else None
-        if case == "Floor" and not on:
-            word = "noise"  # the reference loop itself: the machine
-            noise += 1
-        elif not on and floor_off and relative is not None and abs(relative - 1.0) <= 0.15:
-            word = "noise"  # scales as the floor does
-            noise += 1
+        # The reference loop itself off target is the machine; so is a case
+        # that scales as the floor does.
+        if not on and (case == "Floor" or (floor_off and relative is not None
+                                            and abs(relative - 1.0) <= 0.15)):
+            word, noise = "noise", noise + 1
         else:
             word = verdict(on)
         line = "    %s %6.3f  %-5s" % (case.ljust(width), scale, word)
-        if relative is not None:
-            line += "  vs floor %6.3f" % relative
-        print(line)
+        print(line + ("  vs floor %6.3f" % relative if relative is not None else ""))
 
 print()
 if noise:
@@ -181,4 +149,4 @@ if noise:
           " run again on a quieter machine to see them on target" % noise)
 print("%d figure(s) of the walk off target" % misses if misses else "every figure of the walk on target")
 sys.exit(1 if misses else 0)
-EOF
+EOF_PY

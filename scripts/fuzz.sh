@@ -6,7 +6,6 @@
 # stops the pass early and reports what ran. Exits 1 when something was
 # found, 2 on a usage error, 130 when interrupted with nothing found.
 set -euo pipefail
-
 usage() {
     cat <<'USAGE'
 Usage: scripts/fuzz.sh SECONDS
@@ -15,49 +14,31 @@ number, at least 1) against an independent reference, e.g. scripts/fuzz.sh 600.
 Findings go to build/fuzz/findings, the corpus is kept in build/fuzz/corpus.
 USAGE
 }
-
-case "${1:-}" in
--h | --help)
-    usage
-    exit 0
-    ;;
-esac
+case "${1:-}" in -h | --help) usage; exit 0 ;; esac
 if [ $# -ne 1 ] || ! [[ "$1" =~ ^[0-9]{1,9}$ ]] || [ "$((10#$1))" -lt 1 ]; then
     echo "fuzz: expected the duration in seconds, a whole number of at least 1" >&2
     usage >&2
     exit 2
 fi
 seconds=$((10#$1))
-
-root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-cd "$root"
-
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz --target number_text_fuzz -j2
 
-corpus="build/fuzz/corpus"
-findings="build/fuzz/findings"
-log="build/fuzz/last-run.log"
+corpus=build/fuzz/corpus findings=build/fuzz/findings log=build/fuzz/last-run.log
 mkdir -p "$corpus" "$findings"
-started="build/fuzz/.started"
-touch "$started"
-
+touch build/fuzz/.started
 # The latest run count libFuzzer has logged ("#12345 ..." lines).
-runs_so_far() {
-    grep -ao '^#[0-9]*' "$log" 2>/dev/null | tail -n 1 | tr -d '#' || true
-}
+runs_so_far() { grep -ao '^#[0-9]*' "$log" 2>/dev/null | tail -n 1 | tr -d '#' || true; }
 
 echo "fuzz: running number_text_fuzz for ${seconds} s"
-interrupted=0
 # The fuzzer runs in the background so that this script can report progress;
 # Ctrl-C reaches it through the terminal, a signal sent to the script alone is
 # passed on.
-build/fuzz/numbers/number_text_fuzz "$corpus" \
-    -max_total_time="$seconds" -max_len=64 -print_final_stats=1 \
-    -artifact_prefix="$findings/" >"$log" 2>&1 &
-fuzzer=$!
+build/fuzz/numbers/number_text_fuzz "$corpus" -max_total_time="$seconds" -max_len=64 \
+    -print_final_stats=1 -artifact_prefix="$findings/" >"$log" 2>&1 &
+fuzzer=$! interrupted=0 begin=$SECONDS
 trap 'interrupted=1; kill -INT "$fuzzer" 2>/dev/null || true' INT TERM
-begin=$SECONDS
 next_report=$((begin + 25))
 while kill -0 "$fuzzer" 2>/dev/null; do
     sleep 1 || true
@@ -66,19 +47,15 @@ while kill -0 "$fuzzer" 2>/dev/null; do
         next_report=$((SECONDS + 25))
     fi
 done
-status=0
 # wait returns early when a trapped signal arrives; wait again for the exit.
-while :; do
-    wait "$fuzzer" && status=0 || status=$?
-    kill -0 "$fuzzer" 2>/dev/null || break
-done
+status=0
+while wait "$fuzzer" && status=0 || status=$?; kill -0 "$fuzzer" 2>/dev/null; do :; done
 elapsed=$((SECONDS - begin))
 trap - INT TERM
 
 runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
-[ -n "$runs" ] || runs=$(runs_so_far)
-new_findings=$(find "$findings" -type f -newer "$started")
-echo "fuzz: ${runs:-?} runs in ${elapsed} s, corpus $(find "$corpus" -type f | wc -l) inputs, log in $log"
+new_findings=$(find "$findings" -type f -newer build/fuzz/.started)
+echo "fuzz: ${runs:-$(runs_so_far)} runs in ${elapsed} s, corpus $(find "$corpus" -type f | wc -l) inputs, log in $log"
 # libFuzzer leaves with its own exit code after an interrupt; only a crash
 # or a mismatch leaves an artifact behind.
 if [ -n "$new_findings" ] || { [ "$interrupted" -eq 0 ] && [ "$status" -ne 0 ]; }; then

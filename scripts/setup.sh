@@ -1,33 +1,25 @@
 #!/usr/bin/env bash
 # Installs what building and testing cubrik needs on Debian 12, and only what
-# is missing: safe to run any number of times.
+# is missing: safe to run any number of times. Adds the i386 architecture for
+# 32-bit Wine first when it is not there. The checks run Debian's python3
+# (/usr/bin/python3), which has python3-pefile and python3-matplotlib.
 set -euo pipefail
-
-# What each package is for:
-#   cmake g++                    every build; clang and libclang-rt-14-dev
-#                                (libFuzzer's runtime) the fuzz build
-#   libgtest-dev libbenchmark-dev libfast-float-dev
-#                                the native tests, the benchmark, the number text
-#   googletest                   GoogleTest's sources, built for the Wine tests
-#   valgrind                     test.sh's third pass over the native tests
-#   g++-mingw-w64-i686 binutils-mingw-w64-i686
-#                                the win32 build
-#   wine wine32:i386             running the win32 build (i386 architecture)
-#   fonts-wine                   Tahoma and Marlett, copied into each prefix
-#   fonts-ipafont-gothic         IPA P Gothic: the dialog's Japanese text under
-#                                Wine, and the demo's picture
-#   locales                      the locale sources wine-run.sh compiles
-#                                ja_JP.UTF-8 and en_US.UTF-8 from when missing
-#   xvfb                         with-display.sh's virtual display
-#   imagemagick                  the demo's pictures (convert, identify, compare)
-#   python3                      the PE reader, the checks, the demo's drawing
-#   unzip                        the release package and guide checks
+usage="usage: scripts/setup.sh   (no arguments)"
+case "${1-}" in
+    -h | --help) echo "$usage"; sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"; exit 0 ;;
+    "") ;;
+    *) echo "$usage" >&2; exit 2 ;;
+esac
 packages=(
-    cmake g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev googletest valgrind
-    libfast-float-dev
-    g++-mingw-w64-i686 binutils-mingw-w64-i686
-    wine wine32:i386 fonts-wine fonts-ipafont-gothic locales xvfb imagemagick
-    python3 unzip
+    cmake g++ clang libclang-rt-14-dev  # every build; the fuzz build (libFuzzer's runtime)
+    libgtest-dev libbenchmark-dev libfast-float-dev  # native tests, benchmark, number text
+    googletest valgrind                 # GoogleTest's sources for the Wine tests; test.sh's valgrind pass
+    g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386  # the win32 build, run under Wine
+    fonts-wine fonts-ipafont-gothic     # Tahoma, Marlett and IPA P Gothic for the dialog under Wine
+    locales                             # the locales wine-run.sh compiles when the system lacks them
+    xvfb xauth file                     # xvfb-run's virtual display; a Windows file's machine
+    imagemagick unzip                   # the demo's dialog picture; the package and guide checks
+    python3 python3-pefile python3-matplotlib  # the checks (resources read with pefile), the demo's picture
 )
 # The 64-bit side, without recommends: those pull about 1.5 GB of media and
 # GPU libraries that nothing here uses. Chromium (about 300 MB) opens the
@@ -38,9 +30,7 @@ installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok instal
 missing=() lean_missing=()
 for p in "${packages[@]}"; do installed "$p" || missing+=("$p"); done
 for p in "${lean_packages[@]}"; do installed "$p" || lean_missing+=("$p"); done
-if [ ${#missing[@]} -eq 0 ] && [ ${#lean_missing[@]} -eq 0 ]; then
-    exit 0
-fi
+[ ${#missing[@]} -gt 0 ] || [ ${#lean_missing[@]} -gt 0 ] || exit 0
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
@@ -51,12 +41,7 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 echo "setup: apt-get update"
 $sudo apt-get update -qq
-echo "setup: apt-get install"
-if [ ${#missing[@]} -gt 0 ]; then
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
-if [ ${#lean_missing[@]} -gt 0 ]; then
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
-        "${lean_missing[@]}" >/dev/null
-fi
+install() { DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "$@" >/dev/null; }
+[ ${#missing[@]} -eq 0 ] || install "${missing[@]}"
+[ ${#lean_missing[@]} -eq 0 ] || install --no-install-recommends "${lean_missing[@]}"
 echo "setup: done"

@@ -26,9 +26,9 @@ check "cubrik.dll.sha256 reads [$sums], expected [$actual  cubrik.dll]" \
     test "$sums" = "$actual  cubrik.dll"
 
 # The platform the DLL is built for, from its PE header.
-case $(python3 "$(dirname "${BASH_SOURCE[0]}")/../../scripts/pe_machine.py" "$dll") in
-    i386) platform=win32 ;;
-    x86-64) platform=win64 ;;
+case $(file -b "$dll") in
+    'PE32 '*'Intel 80386'*) platform=win32 ;;
+    'PE32+ '*x86-64*) platform=win64 ;;
     *) platform="unknown machine" ;;
 esac
 check "the name $name does not match cubrik-<version>-$platform" \

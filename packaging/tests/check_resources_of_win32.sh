@@ -24,4 +24,4 @@ if ! { [ ${#configure[@]} -eq 0 ] || "${configure[@]}"; } >"$log" 2>&1 ||
     report
     exit
 fi
-exec python3 "$here/check_same_resources.py" "$win32/cubrik.dll" "$dll"
+exec "$here/check_same_resources.py" "$win32/cubrik.dll" "$dll"
