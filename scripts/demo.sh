@@ -1,24 +1,23 @@
 #!/usr/bin/env bash
-# Builds the plug-in and runs it as a user would: the stand-in host loads the
-# sample sphere, binds cubrik.dll, opens the real dialog under Wine, enters a
-# choice, presses OK and prints what the command did. Packs the release zip
-# (build/win32/cubrik-1.00-win32.zip, or win64) on the way. Leaves in build/demo
-# the host's output (summary.txt, selection.json) and two pictures: dialog.png
-# (the dialog as Wine draws it, doubled) and selection.png (plot_selection.py's
-# drawing of the sphere and the bounds in force, the selected vertices in red).
+# usage: scripts/demo.sh [--win32 | --win64] [--interactive | --docs]
 #
-#   scripts/demo.sh                the scripted run (on a virtual display if none)
-#   scripts/demo.sh --interactive  you answer the dialog yourself, for as long as you
-#                                  like (needs a display); selection.png then shows
-#                                  your choice, and there is no dialog.png
-#   scripts/demo.sh --docs         the scripted run, then the pictures copied to docs/
-#   scripts/demo.sh --win64 [...]  any of the above with the 64-bit DLL and host
-#                                  (build/win64, cubrik-1.00-win64.zip); --win32,
-#                                  the default, with the 32-bit ones
+# Builds the plug-in and runs it as a user would: the stand-in host loads the sample sphere,
+# binds cubrik.dll, opens the real dialog under Wine, enters a choice, presses OK and prints
+# what the command did. Packs the release zip (build/win32/cubrik-1.00-win32.zip, or win64)
+# on the way. Leaves in build/demo the host's output (summary.txt, selection.json) and two
+# pictures: dialog.png (the dialog as Wine draws it, doubled) and selection.png
+# (plot_selection.py's drawing of the sphere, the bounds in force, selected vertices red).
+#
+#   (no option)      the scripted run (on a virtual display if none)
+#   --interactive    you answer the dialog yourself, for as long as you like (needs
+#                    a display); selection.png then shows your choice, no dialog.png
+#   --docs           the scripted run, then the pictures copied to docs/
+#   --win64          any of the above with the 64-bit DLL and host (build/win64,
+#                    cubrik-1.00-win64.zip); --win32, the default, the 32-bit ones
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$PWD
-usage="usage: scripts/demo.sh [--win32 | --win64] [--interactive | --docs]"
+usage=$(sed -n '2s/^# //p' "$0")
 
 interactive=0 docs=0 platform=win32
 for arg in "$@"; do
@@ -26,7 +25,7 @@ for arg in "$@"; do
         --interactive) interactive=1 ;;
         --docs) docs=1 ;;
         --win32 | --win64) platform=${arg#--} ;;
-        -h | --help) sed -n '2,17s/^# \{0,1\}//p' "$0"; exit 0 ;;
+        -h | --help) sed -n '2,16s/^# \{0,1\}//p' "$0"; exit 0 ;;
         *) echo "$usage" >&2; exit 2 ;;
     esac
 done
@@ -39,18 +38,16 @@ cmake --preset $platform >/dev/null
 cmake --build --preset $platform -j2 --target cubrik release_zip host >/dev/null
 echo "demo: release package for users:" build/$platform/cubrik-*-$platform.zip
 
+# Each run works in a fresh folder, so nothing of an earlier run can pass for this one's;
+# its files replace the last run's in build/demo only once all exist: a failed run leaves them.
 out=$root/build/demo
 mkdir -p "$out"
-# Each run works in a fresh folder of its own, so nothing of an earlier run
-# can pass for this one's; its files replace the last run's in build/demo
-# only once all of them exist, so a run that fails leaves those in place.
 work=$(mktemp -d "$out/.run.XXXXXX")
-why="stopped"
 finish() {
     local status=$?
     rm -rf "$work"
-    [ $status -eq 0 ] || echo "demo: $why; build/demo keeps the files of the last run that finished" >&2
-    return $status
+    [ $status -eq 0 ] ||
+        echo "demo: ${why:-stopped}; build/demo keeps the files of the last run that finished" >&2
 }
 trap finish EXIT
 
@@ -59,16 +56,16 @@ host=("$root/scripts/wine-run.sh" "../../$platform/host.exe" "../../$platform/cu
 cd "$work"
 if [ $interactive -eq 1 ]; then
     echo "demo: the dialog opens on your display; choose and press OK (no time limit)"
+    drawn="your selection drawn in build/demo/selection.png"
 else
-    # The choice: upper X bound (on at start) typed as 0.30, then two spin
-    # clicks up to 0.50; lower Y bound on at -0.25; mode 2, invert the
-    # selection. The back half of the sphere (z < 0) starts selected, so
-    # inverting shows both ways. A spin click leaves the focus, and its text
-    # highlighted, in its edit box; ticking the checkbox after the clicks
-    # moves the focus there, so the picture shows no leftover highlight
-    # (typing into a box by script does not take the focus).
+    # The choice: upper X bound (on at start) typed as 0.30, then two spin clicks up to
+    # 0.50; lower Y bound on at -0.25; mode 2, invert the selection. The back half of the
+    # sphere (z < 0) starts selected, so inverting shows both ways. A spin click leaves its
+    # edit box focused, its text highlighted; ticking the checkbox after the clicks takes
+    # the focus (typing by script does not), so the picture shows no leftover highlight.
     script="type 1007 0.30; up 1012; up 1012; check 1010; type 1003 -0.25; mode 2"
     host+=(--script "$script; pause 300; snapshot dialog.bmp; ok")
+    drawn="pictures in build/demo: dialog.png, selection.png"
     echo "demo: running the command under Wine (the first run creates a Wine prefix, about 10-60 s)"
 fi
 "${host[@]}" | tee summary.txt ||
@@ -77,20 +74,14 @@ fi
 # has python3-matplotlib and Pillow): 8 bits, no time stamp, a palette if it fits.
 if [ $interactive -eq 0 ]; then
     [ -s dialog.bmp ] || { why="the run left no picture of the dialog (dialog.bmp)"; exit 1; }
-    PYTHONPATH="$root/scripts" /usr/bin/python3 -c 'from PIL import Image
+    PYTHONPATH="$root/scripts" /usr/bin/python3 -c 'from PIL import Image, ImageOps
 from plot_selection import write_png
-bmp = Image.open("dialog.bmp")
-write_png(bmp.resize((2 * bmp.width, 2 * bmp.height), Image.NEAREST), "dialog.png")'
-    rm dialog.bmp
+write_png(ImageOps.scale(Image.open("dialog.bmp"), 2, Image.NEAREST), "dialog.png")'
 fi
 /usr/bin/python3 "$root/scripts/plot_selection.py" selection.json selection.png \
     --note "the back half, Z < 0, was selected first" --note-ja "最初に球の後ろ半分 Z < 0 を選択"
 mv -f ./*.png ./*.txt ./*.json "$out/"
-if [ $interactive -eq 1 ]; then
-    echo "demo: your selection drawn in build/demo/selection.png"
-    exit 0
-fi
-echo "demo: pictures in build/demo: dialog.png, selection.png"
+echo "demo: $drawn"
 if [ $docs -eq 1 ]; then
     cp "$out/dialog.png" "$out/selection.png" "$root/docs/"
     echo "demo: copied both to docs/"
