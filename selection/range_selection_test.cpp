@@ -262,23 +262,6 @@ TEST_F(Walk, EmptyObjectRunsAndSeeds)
     EXPECT_EQ(g_seedCalls, 1) << "seeded once per run, even without vertices";
 }
 
-TEST_F(Walk, NegativeVertexCountIsNoVertices)
-{
-    REQUIRE_OUR_HEAP();
-    host.SetPoints(Row());
-    host.overrideCount = true;
-    for (int32_t count : {-1, -12, std::numeric_limits<int32_t>::min()}) {
-        host.log.clear();
-        host.reportedCount = count;
-        g_heap = {true};
-        EXPECT_EQ(Run(), 1) << count;
-        g_heap.armed = false;
-        ExpectLog(Opening());
-        EXPECT_EQ(g_heap.allocations, 1);
-        EXPECT_EQ(g_heap.lastSize, sizeof(Point3f)) << "room for count + 1 = 1 point";
-    }
-}
-
 TEST_F(Walk, OneBufferOfCountPlusOnePointsFreedBeforeReturn)
 {
     REQUIRE_OUR_HEAP();
@@ -293,44 +276,39 @@ TEST_F(Walk, OneBufferOfCountPlusOnePointsFreedBeforeReturn)
     EXPECT_EQ(g_heap.lastSize, 6 * sizeof(Point3f));
 }
 
-TEST_F(Walk, RefusedBufferReadsNothingAndReportsNothingDone)
-{
-    REQUIRE_OUR_HEAP();
-    host.SetPoints(Row());
-    g_heap = {true, true};
-    EXPECT_EQ(Run(), 0);
-    g_heap = {};
-    ExpectLog({Call(HostCall::MQDoc_GetCurrentObjectIndex), Call(HostCall::MQDoc_GetObject),
-               Call(HostCall::MQObj_GetVertexCount)});
-}
-
-TEST_F(Walk, CountsBeyondTheBufferLimitReadNothingOnEveryBuild)
+TEST_F(Walk, TheReportedCountDecidesTheBuffer)
 {
     // The buffer holds count + 1 points of 12 bytes and never more than
-    // POINT_BUFFER_MAX_BYTES; a larger count is refused before any request,
-    // so it can never wrap into a short buffer either. The largest count
-    // allowed gets its full room asked for (and refused here, as a tight heap
-    // would).
+    // POINT_BUFFER_MAX_BYTES. A negative count is no vertices (room for one
+    // point); a larger count than the limit allows is refused before any
+    // request, so it can never wrap into a short buffer either. A refused
+    // buffer (as an exhausted heap refuses it) reads nothing and reports
+    // nothing done.
     REQUIRE_OUR_HEAP();
     const int32_t largest = static_cast<int32_t>(POINT_BUFFER_MAX_BYTES / sizeof(Point3f)) - 1;
     const struct {
         int32_t count;
-        int allocations;
-    } cases[] = {{largest, 1}, {largest + 1, 0}, {400000000, 0}, {INT32_MAX, 0}};
+        bool refuse;
+        int allocations;  // each of (count + 1) * 12 bytes, 12 for a negative count
+    } cases[] = {{-1, false, 1},       {-12, false, 1},     {INT32_MIN, false, 1},
+                 {5, true, 1},         {largest, true, 1},  {largest + 1, true, 0},
+                 {400000000, true, 0}, {INT32_MAX, true, 0}};
     host.SetPoints(Row());
     host.overrideCount = true;
     for (const auto &c : cases) {
+        SCOPED_TRACE("count " + std::to_string(c.count));
         host.log.clear();
         host.reportedCount = c.count;
-        g_heap = {true, true};  // refuse, so that the walk cannot go on either way
-        EXPECT_EQ(Run(), 0) << c.count;
-        g_heap.armed = false;
-        EXPECT_EQ(g_heap.allocations, c.allocations) << c.count;
-        if (c.allocations) {
-            EXPECT_EQ(g_heap.lastSize, (static_cast<size_t>(c.count) + 1) * 12);
-        }
-        for (const LoggedCall &call : host.log)
-            EXPECT_NE(call.call, HostCall::MQObj_GetVertexArray);
+        g_heap = {true, c.refuse};
+        const int result = Run();
+        g_heap.armed = false;  // before a failure's message needs the heap
+        EXPECT_EQ(result, c.refuse ? 0 : 1);
+        EXPECT_EQ(g_heap.allocations, c.allocations);
+        const size_t room = (std::max(c.count, 0) + static_cast<size_t>(1)) * 12;
+        EXPECT_EQ(g_heap.lastSize, c.allocations ? room : 0);
+        std::vector<LoggedCall> expected = Opening();
+        if (c.refuse) expected.pop_back();  // no MQObj_GetVertexArray
+        ExpectLog(expected);
     }
 }
 
@@ -444,15 +422,9 @@ TEST_F(Walk, BoundsOnAllThreeAxes)
 TEST_F(Walk, RandomTakesOneDrawPerInsideVertexInOrder)
 {
     // Vertices 0, 2, 3, 5, 6, 8 are inside (x < 0); 1, 4, 7 outside take no draw.
-    host.SetPoints({{-1, 0, 0},
-                    {1, 0, 0},
-                    {-1, 0, 0},
-                    {-1, 0, 0},
-                    {1, 0, 0},
-                    {-1, 0, 0},
-                    {-1, 0, 0},
-                    {1, 0, 0},
-                    {-1, 0, 0}});
+    std::vector<Point3f> points;
+    for (bool inside : {1, 0, 1, 1, 0, 1, 1, 0, 1}) points.push_back({inside ? -1.0f : 1.0f, 0, 0});
+    host.SetPoints(points);
     host.selected = {false, true, true, false, true, false, true, false, false};
     param.mode = Random;
     param.x.useMax = true;

@@ -5,16 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include "test_support/wide_text.h"
 #include "wine_tests/hex.h"
 #include "wine_tests/plugin_load.h"
-
-// A Shift-JIS text (code page 932) as the user reads it.
-static std::wstring FromCp932(const char *text)
-{
-    wchar_t wide[256] = L"";
-    MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, text, -1, wide, 256);
-    return wide;
-}
 
 TEST(Identity, VersionWhateverIsPassed)
 {
@@ -49,9 +42,9 @@ TEST(Identity, NameAndMenuTextInShiftJis)
     const char *name = Plugin().getPlugInName();
     ASSERT_NE(name, nullptr);
     const std::wstring start = L"指定範囲内の頂点を選択/非選択   ";
-    EXPECT_EQ(FromCp932(name).substr(0, start.size()), start);
-    EXPECT_GT(FromCp932(name).size(), start.size()) << "the project's notice follows";
-    EXPECT_EQ(FromCp932(Plugin().enumString(0)), L"指定範囲内の頂点を選択");
+    EXPECT_EQ(Widen(name, 932).substr(0, start.size()), start);
+    EXPECT_GT(Widen(name, 932).size(), start.size()) << "the project's notice follows";
+    EXPECT_EQ(Widen(Plugin().enumString(0), 932), L"指定範囲内の頂点を選択");
 }
 
 TEST(Identity, OneCommandOnly)

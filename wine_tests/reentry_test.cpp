@@ -26,10 +26,12 @@ const std::vector<DriverStep> kOuterChoice = {SetText(IDC_MAX_X_EDIT, "1.5")};
 const std::vector<DriverStep> kInnerChoice = {
     Click(IDC_MIN_X_CHECK), SetText(IDC_MIN_X_EDIT, "0.5"), Click(IDC_MAX_X_CHECK), Mode(Deselect)};
 
-std::vector<DriverStep> Then(std::vector<DriverStep> steps, const std::vector<DriverStep> &more)
+// The lists one after another: steps of a script, or host calls.
+template <typename T> std::vector<T> Concat(std::initializer_list<std::vector<T>> parts)
 {
-    steps.insert(steps.end(), more.begin(), more.end());
-    return steps;
+    std::vector<T> all;
+    for (const auto &p : parts) all.insert(all.end(), p.begin(), p.end());
+    return all;
 }
 
 std::vector<std::string> Walk(const std::vector<std::string> &selection)
@@ -46,13 +48,6 @@ const std::vector<std::string> kInnerWalk =
 const std::vector<std::string> kOuterWalk =
     Walk({Call("MQDoc_AddSelectVertex", 0, 0), Call("MQDoc_AddSelectVertex", 0, 1),
           Call("MQDoc_AddSelectVertex", 0, 2), Call("MQDoc_AddSelectVertex", 0, 3)});
-
-std::vector<std::string> Concat(std::initializer_list<std::vector<std::string>> parts)
-{
-    std::vector<std::string> all;
-    for (const auto &p : parts) all.insert(all.end(), p.begin(), p.end());
-    return all;
-}
 
 // A signal between the two threads of a run. Waiting answers the messages
 // other threads send to this one's windows (activation, as the other dialog
@@ -80,9 +75,9 @@ struct ThreadRun {
     std::vector<DriverStep> steps;
     const Signal *startAfter;  // null: at once
     const Signal *finished;    // raised when the command has returned
-    DWORD thread;
-    int result;
-    bool timedOut;
+    DWORD thread = 0;
+    int result = -1;
+    bool timedOut = false;
 };
 
 DWORD WINAPI RunOnItsThread(void *param)
@@ -124,12 +119,12 @@ TEST(CommandReentry, EachOpenDialogAppliesItsOwnChoice)
         {"inner OK",
          Click(IDOK),
          1,
-         Concat({window, window, kInnerWalk, kOuterWalk}),
+         Concat<std::string>({window, window, kInnerWalk, kOuterWalk}),
          {true, true, true, true, false}},
         {"inner Cancel",
          Click(IDCANCEL),
          0,
-         Concat({window, window, kOuterWalk}),
+         Concat<std::string>({window, window, kOuterWalk}),
          {true, true, true, true, true}},
     };
     for (const auto &c : cases) {
@@ -139,12 +134,12 @@ TEST(CommandReentry, EachOpenDialogAppliesItsOwnChoice)
         BindToThisHost();
         int innerResult = -1;
         const DriverStep runAgain = Do([&](HWND) {
-            ArmDialogDriver(Then(kInnerChoice, {c.innerEnd}), 10);
+            ArmDialogDriver(Concat<DriverStep>({kInnerChoice, {c.innerEnd}}), 10);
             innerResult = Plugin().modifyObject(0, TheHost().doc);
             EXPECT_FALSE(DriverTimedOut()) << "the inner script left its dialog open";
             DisarmDialogDriver();
         });
-        EXPECT_EQ(RunCommand(Then(kOuterChoice, {runAgain, Click(IDOK)})), 1);
+        EXPECT_EQ(RunCommand(Concat<DriverStep>({kOuterChoice, {runAgain, Click(IDOK)}})), 1);
         EXPECT_EQ(innerResult, c.innerResult);
         EXPECT_EQ(HostCalls(), c.calls);
         EXPECT_EQ(TheHost().selected, c.selected);
@@ -166,18 +161,12 @@ TEST(CommandReentry, TwoThreadsEachApplyTheirOwnChoice)
         {{Handover(aOpen, bOpen), SetText(IDC_MAX_X_EDIT, "-0.5"), Handover(aChosen, bDone),
           Click(IDOK)},
          nullptr,
-         &aDone,
-         0,
-         -1,
-         false},
+         &aDone},
         // 0.5 < x: vertices 3 and 4.
         {{Handover(bOpen, aChosen), Click(IDC_MIN_X_CHECK), SetText(IDC_MIN_X_EDIT, "0.5"),
           Click(IDC_MAX_X_CHECK), Click(IDOK)},
          &aOpen,
-         &bDone,
-         0,
-         -1,
-         false},
+         &bDone},
     };
     HANDLE threads[2];
     for (int i = 0; i < 2; ++i)
@@ -186,10 +175,12 @@ TEST(CommandReentry, TwoThreadsEachApplyTheirOwnChoice)
     for (HANDLE t : threads) CloseHandle(t);
 
     const std::vector<std::string> expected[] = {
-        Concat({{Call("MQ_GetWindowHandle")},
-                Walk({Call("MQDoc_AddSelectVertex", 0, 0), Call("MQDoc_AddSelectVertex", 0, 1)})}),
-        Concat({{Call("MQ_GetWindowHandle")},
-                Walk({Call("MQDoc_AddSelectVertex", 0, 3), Call("MQDoc_AddSelectVertex", 0, 4)})}),
+        Concat<std::string>(
+            {{Call("MQ_GetWindowHandle")},
+             Walk({Call("MQDoc_AddSelectVertex", 0, 0), Call("MQDoc_AddSelectVertex", 0, 1)})}),
+        Concat<std::string>(
+            {{Call("MQ_GetWindowHandle")},
+             Walk({Call("MQDoc_AddSelectVertex", 0, 3), Call("MQDoc_AddSelectVertex", 0, 4)})}),
     };
     for (int i = 0; i < 2; ++i) {
         SCOPED_TRACE("thread " + std::to_string(i));
@@ -231,11 +222,12 @@ TEST(CommandReentry, BindingAgainWhileTheDialogIsOpen)
         std::vector<std::string> calls;
     } cases[] = {
         // A name missing: the table of the first binding stays in use.
-        {"standin_lacking.dll", 0, 1, Concat({{Call("MQ_GetWindowHandle")}, kOuterWalk})},
+        {"standin_lacking.dll", 0, 1,
+         Concat<std::string>({{Call("MQ_GetWindowHandle")}, kOuterWalk})},
         // Every name, from a file unmapped as MQInit returns: no walk at all.
         {"standin_full.dll", 1, 0, {Call("MQ_GetWindowHandle")}},
         // This program once more: the new table is as good as the old.
-        {nullptr, 1, 1, Concat({{Call("MQ_GetWindowHandle")}, kOuterWalk})},
+        {nullptr, 1, 1, Concat<std::string>({{Call("MQ_GetWindowHandle")}, kOuterWalk})},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.file ? c.file : "this program");
@@ -246,7 +238,8 @@ TEST(CommandReentry, BindingAgainWhileTheDialogIsOpen)
         int bound = -1;
         const DriverStep bindAgain =
             Do([&](HWND) { bound = Plugin().init(c.file ? BesideTests(c.file) : self); });
-        EXPECT_EQ(RunCommand(Then(kOuterChoice, {bindAgain, Click(IDOK)})), c.result);
+        EXPECT_EQ(RunCommand(Concat<DriverStep>({kOuterChoice, {bindAgain, Click(IDOK)}})),
+                  c.result);
         EXPECT_EQ(bound, c.bound);
         EXPECT_EQ(HostCalls(), c.calls);
     }

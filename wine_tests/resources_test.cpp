@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "test_support/wide_text.h"
 #include "wine_tests/hex.h"
 #include "wine_tests/plugin_load.h"
 
@@ -23,20 +24,14 @@ const DWORD NO_ID = 0xFFFFFFFF;  // id -1 as the extended template stores it
 // ---------------------------------------------------------------------------
 // Expected tables
 
-// A window class as a template stores it: an ordinal, or a name (ordinal 0).
-struct StoredClass {
-    WORD ordinal;
-    const wchar_t *name;
-};
-const StoredClass BUTTON_CLASS = {0x0080, nullptr};
-const StoredClass EDIT_CLASS = {0x0081, nullptr};
-const StoredClass STATIC_CLASS = {0x0082, nullptr};
-const StoredClass COMBOBOX_CLASS = {0x0085, nullptr};
-const StoredClass SPIN_CLASS = {0, L"msctls_updown32"};
+// A window class as a template stores it, as Reader::OrdinalOrName reads it:
+// an ordinal, or a name.
+const char BUTTON_CLASS[] = "#128", EDIT_CLASS[] = "#129", STATIC_CLASS[] = "#130",
+           COMBOBOX_CLASS[] = "#133", SPIN_CLASS[] = "\"msctls_updown32\"";
 
 struct ControlRow {
     DWORD id;
-    StoredClass cls;
+    const char *cls;
     const wchar_t *text;
     DWORD style;
     short x, y, cx, cy;
@@ -74,51 +69,20 @@ const ControlRow CONTROLS[] = {
 };
 const size_t CONTROL_COUNT = sizeof CONTROLS / sizeof CONTROLS[0];
 
-// The header as a parsed template holds it; the expected values follow.
-struct DialogHeader {
-    WORD version, signature;
-    DWORD helpId, exStyle, style;
-    WORD count;
-    short x, y, cx, cy;
-    WORD menuOrdinal;
-    std::wstring menuName;
-    WORD classOrdinal;
-    std::wstring className;
-    std::wstring caption;
-    WORD pointSize, weight;
-    BYTE italic, charset;
-    std::wstring typeface;
-};
-// clang-format off
-const DialogHeader EXPECTED_HEADER = {
-    1, 0xFFFF,                      // extended template
-    0, 0, 0x80C800C0,               // help id, extended style, style
-    26,                             // controls
-    0, 0, 155, 99,                  // position and size
-    0, L"", 0, L"",                 // no menu, the default dialog class
-    L"cubrik v1.00",
-    9, 400, 0, 0, L"Tahoma",        // 9 point, weight 400, not italic, charset 0
-};
-// clang-format on
+// The header, every field in template order, as HeaderText writes it.
+const char EXPECTED_HEADER[] =
+    "version 1, signature FFFF, help id 0, extended style 0, style 80C800C0, 26 controls, "
+    "at 0 0, size 155 99, menu \"\", class \"\", caption \"cubrik v1.00\", "
+    "font 9 pt, weight 400, italic 0, charset 0, \"Tahoma\"";
 
 // ---------------------------------------------------------------------------
 // Reading an extended dialog template
 
-struct DialogControl {
-    DWORD helpId, exStyle, style;
-    short x, y, cx, cy;
-    DWORD id;
-    WORD classOrdinal;
-    std::wstring className;
-    std::wstring text;
-    WORD dataSize;
-};
-
 struct DialogTemplate {
-    DialogHeader header;
-    std::vector<DialogControl> controls;
-    bool overran;      // a field reached past the resource's end
-    size_t bytesLeft;  // after the last control
+    std::string header;
+    std::vector<std::string> controls;  // as ControlText writes them
+    bool overran;                       // a field reached past the resource's end
+    size_t bytesLeft;                   // after the last control
 };
 
 class Reader {
@@ -141,30 +105,21 @@ public:
         return s;
     }
 
-    // An ordinal (0xFFFF, n) or a name; an empty name is a lone 0.
-    void OrdinalOrName(WORD *ordinal, std::wstring *name)
+    // An ordinal (0xFFFF, n) as "#n", or a name (an empty one is a lone 0)
+    // in quotes.
+    std::string OrdinalOrName()
     {
-        *ordinal = 0;
-        name->clear();
-        if (Peek() == 0xFFFF) {
+        if (pos_ + 1 < size_ && data_[pos_] == 0xFF && data_[pos_ + 1] == 0xFF) {
             Word();
-            *ordinal = Word();
-        } else {
-            *name = Text();
+            return "#" + std::to_string(Word());
         }
+        return "\"" + Utf8(Text()) + "\"";
     }
 
     void AlignTo32Bits() { pos_ = (pos_ + 3) & ~static_cast<size_t>(3); }
     void Skip(size_t n) { pos_ += n; }
 
 private:
-    WORD Peek()
-    {
-        const size_t at = pos_;
-        const WORD w = Word();
-        pos_ = at;
-        return w;
-    }
     DWORD Bytes(size_t n)
     {
         DWORD v = 0;
@@ -184,62 +139,66 @@ private:
     bool overran_ = false;
 };
 
+// The header read field by field into one line of text; *count is the
+// number of controls that follow.
+std::string HeaderText(Reader &r, WORD *count)
+{
+    char text[160];
+    // Each declarator is read in turn, in template order.
+    const unsigned version = r.Word(), signature = r.Word();
+    const unsigned long helpId = r.Dword(), exStyle = r.Dword(), style = r.Dword();
+    *count = r.Word();
+    const int x = r.Short(), y = r.Short(), cx = r.Short(), cy = r.Short();
+    snprintf(text, sizeof text,
+             "version %u, signature %X, help id %lX, extended style %lX, style %lX, %u controls, "
+             "at %d %d, size %d %d",
+             version, signature, helpId, exStyle, style, *count, x, y, cx, cy);
+    std::string line = text;
+    line += ", menu " + r.OrdinalOrName();
+    line += ", class " + r.OrdinalOrName();
+    line += ", caption \"" + Utf8(r.Text()) + "\"";
+    if (style & DS_SETFONT) {
+        const unsigned points = r.Word(), weight = r.Word(), italic = r.Byte(), charset = r.Byte();
+        snprintf(text, sizeof text, ", font %u pt, weight %u, italic %u, charset %u", points,
+                 weight, italic, charset);
+        line += text + (", \"" + Utf8(r.Text()) + "\"");
+    }
+    return line;
+}
+
+// A control, every field, in the order of a row of CONTROLS.
+std::string ControlText(long id, const std::string &cls, const std::string &text,
+                        unsigned long style, int x, int y, int cx, int cy, unsigned long helpId,
+                        unsigned long exStyle, unsigned dataSize)
+{
+    char line[200];
+    snprintf(line, sizeof line,
+             "id %ld, class %s, text \"%s\", style %lX, at %d %d, size %d %d, help id %lX, "
+             "extended style %lX, creation data %u bytes",
+             id, cls.c_str(), text.c_str(), style, x, y, cx, cy, helpId, exStyle, dataSize);
+    return line;
+}
+
 DialogTemplate ParseTemplate(const BYTE *data, size_t size)
 {
     DialogTemplate t;
     Reader r(data, size);
-    DialogHeader &h = t.header;
-    h.version = r.Word();
-    h.signature = r.Word();
-    h.helpId = r.Dword();
-    h.exStyle = r.Dword();
-    h.style = r.Dword();
-    h.count = r.Word();
-    h.x = r.Short();
-    h.y = r.Short();
-    h.cx = r.Short();
-    h.cy = r.Short();
-    r.OrdinalOrName(&h.menuOrdinal, &h.menuName);
-    r.OrdinalOrName(&h.classOrdinal, &h.className);
-    h.caption = r.Text();
-    h.pointSize = h.weight = 0;
-    h.italic = h.charset = 0;
-    if (h.style & DS_SETFONT) {
-        h.pointSize = r.Word();
-        h.weight = r.Word();
-        h.italic = r.Byte();
-        h.charset = r.Byte();
-        h.typeface = r.Text();
-    }
-    for (WORD i = 0; i < h.count && !r.overran(); ++i) {
+    WORD count = 0;
+    t.header = HeaderText(r, &count);
+    for (WORD i = 0; i < count && !r.overran(); ++i) {
         r.AlignTo32Bits();
-        DialogControl c;
-        c.helpId = r.Dword();
-        c.exStyle = r.Dword();
-        c.style = r.Dword();
-        c.x = r.Short();
-        c.y = r.Short();
-        c.cx = r.Short();
-        c.cy = r.Short();
-        c.id = r.Dword();
-        r.OrdinalOrName(&c.classOrdinal, &c.className);
-        c.text = r.Text();
-        c.dataSize = r.Word();
-        r.Skip(c.dataSize);
-        t.controls.push_back(c);
+        const unsigned long helpId = r.Dword(), exStyle = r.Dword(), style = r.Dword();
+        const int x = r.Short(), y = r.Short(), cx = r.Short(), cy = r.Short();
+        const long id = static_cast<LONG>(r.Dword());
+        const std::string cls = r.OrdinalOrName(), text = Utf8(r.Text());
+        const unsigned dataSize = r.Word();
+        r.Skip(dataSize);
+        t.controls.push_back(
+            ControlText(id, cls, text, style, x, y, cx, cy, helpId, exStyle, dataSize));
     }
     t.overran = r.overran();
     t.bytesLeft = r.left();
     return t;
-}
-
-std::string RowName(size_t i)
-{
-    char name[48];
-    const DWORD id = i < CONTROL_COUNT ? CONTROLS[i].id : 0;
-    snprintf(name, sizeof name, "control %u (id %ld)", static_cast<unsigned>(i + 1),
-             static_cast<long>(static_cast<LONG>(id)));
-    return name;
 }
 
 // The template of dialog 101 in Japanese, parsed; a fatal failure when it
@@ -292,17 +251,6 @@ template <typename T> T VersionFunction(const char *name)
     return reinterpret_cast<T>(reinterpret_cast<void *>(GetProcAddress(version, name)));
 }
 
-struct VersionRow {
-    const char *name;
-    const char *value;  // null: the entry must be absent
-};
-
-const VersionRow VERSION_TEXTS[] = {
-    {"ProductName", "cubrik"},          {"FileVersion", "1.0.0.0"}, {"ProductVersion", "1.0.0.0"},
-    {"OriginalFilename", "cubrik.dll"}, {"InternalName", "cubrik"}, {"CompanyName", nullptr},
-    {"LegalCopyright", nullptr},
-};
-
 // ---------------------------------------------------------------------------
 // The dialog as the platform builds it
 
@@ -320,28 +268,7 @@ TEST(Resources, DialogHeader)
 {
     DialogTemplate t;
     ASSERT_NO_FATAL_FAILURE(LoadRangeTemplate(&t));
-    const DialogHeader &a = t.header, &e = EXPECTED_HEADER;
-    SCOPED_TRACE("dialog 101 header");
-    EXPECT_EQ(a.version, e.version);
-    EXPECT_EQ(Hex{a.signature}, Hex{e.signature});
-    EXPECT_EQ(Hex{a.helpId}, Hex{e.helpId});
-    EXPECT_EQ(Hex{a.exStyle}, Hex{e.exStyle});
-    EXPECT_EQ(Hex{a.style}, Hex{e.style});
-    EXPECT_EQ(a.count, e.count);
-    EXPECT_EQ(a.x, e.x);
-    EXPECT_EQ(a.y, e.y);
-    EXPECT_EQ(a.cx, e.cx);
-    EXPECT_EQ(a.cy, e.cy);
-    EXPECT_EQ(a.menuOrdinal, e.menuOrdinal);
-    EXPECT_EQ(a.menuName, e.menuName);
-    EXPECT_EQ(a.classOrdinal, e.classOrdinal);
-    EXPECT_EQ(a.className, e.className);
-    EXPECT_EQ(a.caption, e.caption);
-    EXPECT_EQ(a.pointSize, e.pointSize);
-    EXPECT_EQ(a.weight, e.weight);
-    EXPECT_EQ(a.italic, e.italic);
-    EXPECT_EQ(a.charset, e.charset);
-    EXPECT_EQ(a.typeface, e.typeface);
+    EXPECT_EQ(t.header, EXPECTED_HEADER);
 }
 
 TEST(Resources, DialogControls)
@@ -352,21 +279,10 @@ TEST(Resources, DialogControls)
     EXPECT_LT(t.bytesLeft, 4u) << "bytes after dialog 101's last control";
     EXPECT_EQ(t.controls.size(), CONTROL_COUNT);
     for (size_t i = 0; i < CONTROL_COUNT && i < t.controls.size(); ++i) {
-        const DialogControl &a = t.controls[i];
         const ControlRow &e = CONTROLS[i];
-        SCOPED_TRACE(RowName(i));
-        EXPECT_EQ(Hex{a.helpId}, Hex{0});
-        EXPECT_EQ(Hex{a.exStyle}, Hex{0});
-        EXPECT_EQ(Hex{a.style}, Hex{e.style});
-        EXPECT_EQ(a.x, e.x);
-        EXPECT_EQ(a.y, e.y);
-        EXPECT_EQ(a.cx, e.cx);
-        EXPECT_EQ(a.cy, e.cy);
-        EXPECT_EQ(Hex{a.id}, Hex{e.id});
-        EXPECT_EQ(a.classOrdinal, e.cls.ordinal);
-        EXPECT_EQ(a.className, std::wstring(e.cls.name ? e.cls.name : L""));
-        EXPECT_EQ(a.text, std::wstring(e.text));
-        EXPECT_EQ(a.dataSize, 0) << "creation data size";
+        EXPECT_EQ(t.controls[i], ControlText(static_cast<LONG>(e.id), e.cls, Utf8(e.text), e.style,
+                                             e.x, e.y, e.cx, e.cy, 0, 0, 0))
+            << "control " << i + 1;
     }
 }
 
@@ -439,7 +355,16 @@ TEST(Resources, VersionRecord)
     EXPECT_EQ(translation[0], static_cast<WORD>(0x0411));  // Japanese
     EXPECT_EQ(translation[1], static_cast<WORD>(932));     // Shift-JIS
 
-    for (const VersionRow &row : VERSION_TEXTS) {
+    // The description a user sees is Japanese like every other text: the
+    // command's own name, as the menu shows it (compared in code page 932).
+    const struct {
+        const char *name;
+        const char *value;  // null: the entry must be absent
+    } texts[] = {{"ProductName", "cubrik"},     {"FileVersion", "1.0.0.0"},
+                 {"ProductVersion", "1.0.0.0"}, {"OriginalFilename", "cubrik.dll"},
+                 {"InternalName", "cubrik"},    {"CompanyName", nullptr},
+                 {"LegalCopyright", nullptr},   {"FileDescription", Plugin().enumString(0)}};
+    for (const auto &row : texts) {
         char key[96];
         snprintf(key, sizeof key, "\\StringFileInfo\\%04x%04x\\%s", translation[0], translation[1],
                  row.name);
@@ -455,16 +380,6 @@ TEST(Resources, VersionRecord)
             EXPECT_STREQ(static_cast<const char *>(value), row.value);
         }
     }
-
-    // The description a user sees is Japanese like every other text: the
-    // command's own name, as the menu shows it (read here in code page 932).
-    char key[96];
-    snprintf(key, sizeof key, "\\StringFileInfo\\%04x%04x\\FileDescription", translation[0],
-             translation[1]);
-    value = nullptr;
-    ASSERT_TRUE(query(block.data(), key, &value, &length) && value);
-    EXPECT_EQ(std::string(static_cast<const char *>(value)), std::string(Plugin().enumString(0)))
-        << "FileDescription is not the command's Japanese name";
 }
 
 TEST(Resources, DialogAsCreated)
@@ -481,7 +396,7 @@ TEST(Resources, DialogAsCreated)
         ids.push_back(static_cast<DWORD>(GetWindowLongA(child, GWL_ID)));
     EXPECT_EQ(ids.size(), CONTROL_COUNT);
     for (size_t i = 0; i < CONTROL_COUNT && i < ids.size(); ++i)
-        EXPECT_EQ(Hex{ids[i]}, Hex{CONTROLS[i].id}) << "id of child in z-order, " << RowName(i);
+        EXPECT_EQ(Hex{ids[i]}, Hex{CONTROLS[i].id}) << "id of child " << i + 1 << " in z-order";
 
     // OK is drawn and answers as the default button (the dialog would name
     // IDOK its default id anyway); the first tab stop is the X lower-bound
