@@ -11,8 +11,9 @@
 
 #include "host_api/host_api.h"
 
-extern const char kUsage[];
+inline std::string Quoted(const std::string &text) { return "\"" + text + "\""; }
 
+extern const char kUsage[];
 struct HostOptions {
     std::string plugin, mesh, script, selectionOut, json;
     bool help = false, hasScript = false, quiet = false, list = false;
@@ -23,8 +24,8 @@ struct HostOptions {
 // for help), else what is wrong with them.
 std::string ParseOptions(const std::vector<std::string> &args, HostOptions &options);
 
-// A --script's step, in the dialog driver's terms (Key's value is a
-// virtual-key code); source names it in messages: script step 3 "up 1012".
+// A --script's step, its action in the dialog driver's order (Key's value is
+// a virtual-key code); source names it in messages: script step 3 "up 1012".
 enum class ScriptAction { Up, Down, Type, Set, Click, Mode, Key, Close, Pause, Snapshot };
 struct ScriptStep {
     ScriptAction action;
@@ -35,13 +36,12 @@ struct ScriptStep {
 // are in dialog_script.cpp). False with a message naming the wrong step.
 bool ParseScript(const std::string &script, std::vector<ScriptStep> &steps, std::string &error);
 
-// A Wavefront OBJ file's "v X Y Z" lines, and its "f" lines as 0-based vertex
-// indices (for the picture; a face line that is not three or more vertices
-// read so far is skipped). Coordinates read as strtof does: inf, nan and
-// numbers beyond a float's range are kept. False with the reason, naming the
-// line, for a "v" line without three numbers or with text stuck to one, or a
-// file without a vertex. The bytes may start with a UTF-8 byte-order mark and
-// end their lines in LF or CRLF.
+// A Wavefront OBJ file's "v X Y Z" lines, read as strtof does (inf, nan and
+// numbers beyond a float's range kept), and its "f" lines as 0-based vertex
+// indices (for the picture; one that is not three or more vertices read so
+// far is skipped). False with the reason, naming the line, for a "v" line
+// without three numbers or with text stuck to one, or a file without a
+// vertex. A UTF-8 byte-order mark and CRLF line ends are read too.
 struct ObjMesh {
     std::vector<Point3f> points;
     std::vector<std::vector<uint32_t>> faces;
@@ -66,8 +66,8 @@ struct RunRecord {
     int operation = -1;             // the operation list's index, and its text
     std::string operationName;
     int32_t result = 0;
-    int inside = 0, before = 0, after = 0;
-    std::vector<uint32_t> selected;  // ascending
+    int inside = 0, before = 0;
+    std::vector<uint32_t> selected;  // ascending, after the run
 };
 // "cubrik: x < 0.50; 選択する -> applied; inside: 1 of 3 vertices; selected
 // before: 0, after: 1; result 1", and the same run as one JSON object.

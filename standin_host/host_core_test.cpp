@@ -189,7 +189,7 @@ TEST(HostSummary, LineAndJsonTellTheSameRun)
     run.opened = true;
     run.bounds = {{'x', true, 0.5f, "0.50"}, {'y', false, 1, "1 (typed \"1,5\")"}};
     run.operation = 2, run.operationName = "選択反転する", run.result = 1;
-    run.inside = 1, run.before = 0, run.after = 2, run.selected = {0, 1};
+    run.inside = 1, run.before = 0, run.selected = {0, 1};
     EXPECT_EQ(SummaryLine(run, mesh),
               "cubrik: x < 0.50, 1 (typed \"1,5\") < y; 選択反転する -> applied; inside: 1 of 3 "
               "vertices (1 with a non-finite coordinate); selected before: 0, after: 2; result 1");
