@@ -46,11 +46,9 @@ static bool EndsWith(const std::string &name, const char *suffix)  // of 4 lette
 
 std::string ParseOptions(const std::vector<std::string> &args, HostOptions &o)
 {
-    for (const std::string &a : args)
-        if (a == "--help" || a == "-h") {
-            o.help = true;
-            return "";
-        }
+    o.help =
+        std::count(args.begin(), args.end(), "--help") + std::count(args.begin(), args.end(), "-h");
+    if (o.help) return "";
     std::vector<std::string> files;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string &a = args[i];
@@ -248,8 +246,12 @@ bool ParseScript(const std::string &script, std::vector<ScriptStep> &steps, std:
 }
 
 // The one OBJ reader of the project: host.exe's mesh, and the faces its
-// --json hands to the picture.
-// A "v X Y Z [more]" line's coordinates: "" or what is wrong with them.
+// --json hands to the picture. Coordinates read as strtof does: inf, nan and
+// numbers beyond a float's range are kept. A UTF-8 byte-order mark and CRLF
+// line ends are read too.
+
+// A "v X Y Z [more]" line's coordinates: "" or what is wrong with them (too
+// few numbers, or text stuck to one).
 static std::string ReadVertex(const char *text, Point3f &p)
 {
     for (float *c : {&p.x, &p.y, &p.z}) {
@@ -267,7 +269,8 @@ static std::string ReadVertex(const char *text, Point3f &p)
 }
 
 // An "f A B C ..." line's vertices, each token's number before its first "/",
-// 1-based or counted back from the last of the known vertices when negative.
+// 1-based or counted back from the last of the known vertices when negative;
+// false for a line that is not three or more of them (it is skipped).
 static bool ReadFace(const char *text, size_t known, std::vector<uint32_t> &face)
 {
     face.clear();

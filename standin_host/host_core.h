@@ -20,28 +20,24 @@ struct HostOptions {
     int belowAxis = -1;  // vertices below belowValue on this axis start selected
     float belowValue = 0.0f;
 };
-// The arguments after the program's name: "" when they make a run (or ask
-// for help), else what is wrong with them.
+// "" when the arguments (after the program's name) make a run or ask for
+// help, else what is wrong with them.
 std::string ParseOptions(const std::vector<std::string> &args, HostOptions &options);
 
-// A --script's step, its action in the dialog driver's order (Key's value is
-// a virtual-key code); source names it in messages: script step 3 "up 1012".
+// A --script step, its action in the dialog driver's order (Key's value is a
+// virtual-key code); source names it in messages: script step 3 "up 1012".
 enum class ScriptAction { Up, Down, Type, Set, Click, Mode, Key, Close, Pause, Snapshot };
 struct ScriptStep {
     ScriptAction action;
     int id = 0, value = 0;
     std::string text, source;
 };
-// Reads "check 1009; type 1001 -0.25; mode 2; ok" (the words and their rules
-// are in dialog_script.cpp). False with a message naming the wrong step.
+// Reads "check 1009; type 1001 -0.25; mode 2; ok". False with a message
+// naming the wrong step.
 bool ParseScript(const std::string &script, std::vector<ScriptStep> &steps, std::string &error);
 
-// A Wavefront OBJ file's "v X Y Z" lines, read as strtof does (inf, nan and
-// numbers beyond a float's range kept), and its "f" lines as 0-based vertex
-// indices (for the picture; one that is not three or more vertices read so
-// far is skipped). False with the reason, naming the line, for a "v" line
-// without three numbers or with text stuck to one, or a file without a
-// vertex. A UTF-8 byte-order mark and CRLF line ends are read too.
+// An OBJ file's vertices and faces (0-based). False with the reason, naming
+// the line where there is one.
 struct ObjMesh {
     std::vector<Point3f> points;
     std::vector<std::vector<uint32_t>> faces;
@@ -53,13 +49,13 @@ bool ReadObj(const std::string &bytes, ObjMesh &mesh, std::string &error);
 // fewest digits that read back), else the value and the text: 1 (typed "1,5").
 std::string ShowBound(float used, const std::string &typed);
 
+// What a run chose and did. Without the dialog, no bounds and no operation.
 struct UsedBound {
     char axis;  // 'x', 'y' or 'z'
     bool upper;
     float value;  // as the command compared with it
     std::string shown;
 };
-// What a run chose and did. Without the dialog, no bounds and no operation.
 struct RunRecord {
     bool opened = false;
     std::vector<UsedBound> bounds;  // in force, in order: x lower, x upper, y lower, ...

@@ -1,11 +1,9 @@
 // host.exe: the stand-in host as a program. It loads a plug-in DLL the way the
 // modelling host does (identity queries, MQInit with its own file name), reads
 // a mesh from an OBJ file as the document's current object, runs command 0 and
-// prints what happened; with --script the dialog is driven by a script. A
-// mistake in what it is given ends the run before the dialog opens, exit 2; a
-// run that cannot be carried out as asked says why, exit 1. What it reads
-// and writes is host_core.h's; this is the Win32 side: files, code pages, the
-// dialog's steps, its snapshot, and what the summary reads from it.
+// prints what happened; with --script a script drives the dialog. This is its
+// Win32 side (files, code pages, the dialog's steps, its snapshot, and what
+// the summary reads from it); what it reads and writes is host_core.h's.
 #include <windows.h>
 
 #include <fcntl.h>
@@ -30,9 +28,8 @@ static int Fail(const std::string &message, int status = 2)
     return status;
 }
 
-// A folder given where a file belongs would otherwise surface as "Permission
-// denied" or "Access denied", which sends the user looking at the rights.
-// "" or that message, the path named as what.
+// "" or, for a folder given where a file belongs, a message that says so: the
+// system's "Access denied" would send the user looking at the rights.
 static std::string IfFolder(const std::string &what, const std::string &path)
 {
     const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
@@ -43,8 +40,8 @@ static std::string IfFolder(const std::string &what, const std::string &path)
 
 static std::string ReadMesh(const std::string &path, ObjMesh &mesh)
 {
-    std::string error = IfFolder("the mesh", path), bytes;
-    if (!error.empty()) return error;
+    if (const std::string folder = IfFolder("the mesh", path); !folder.empty()) return folder;
+    std::string bytes, error;
     if (FILE *file = _wfopen(Widen(path).c_str(), L"rb")) {
         char block[65536];
         for (size_t got; (got = fread(block, 1, sizeof block, file)) > 0;) bytes.append(block, got);
@@ -57,8 +54,9 @@ static std::string ReadMesh(const std::string &path, ObjMesh &mesh)
                                                         : "mesh " + Quoted(path) + ": " + error;
 }
 
-// An output file, opened before the dialog asks anything, so that one that
-// cannot be written stops the run first. "" or why not.
+// An output file is opened before the dialog asks anything, so that one that
+// cannot be written stops the run first ("" or why not), and written once the
+// command has run (0, or 2 when that failed).
 static std::string OpenOutput(const char *option, const std::string &path, const wchar_t *mode,
                               FILE *&file)
 {
@@ -67,8 +65,6 @@ static std::string OpenOutput(const char *option, const std::string &path, const
     file = _wfopen(Widen(path).c_str(), mode);
     return file ? "" : option + (" " + Quoted(path)) + ": cannot write it: " + strerror(errno);
 }
-
-// Writes the output once the command has run: 0, or 2 when that failed.
 static int CloseOutput(const char *option, const std::string &path, FILE *file,
                        const std::string &text)
 {
@@ -155,8 +151,14 @@ static std::string DriverSteps(const std::string &script, std::vector<DriverStep
 static RunRecord g_run;
 static HHOOK g_watch;
 
-static void ReadDialog(HWND dialog)
+static LRESULT CALLBACK WatchDialog(int code, WPARAM wParam, LPARAM lParam)
 {
+    const CWPSTRUCT &message = *reinterpret_cast<const CWPSTRUCT *>(lParam);
+    const HWND dialog = message.hwnd;
+    char cls[16] = "";
+    if (code != HC_ACTION || message.message != WM_DESTROY || g_run.opened ||
+        !GetClassNameA(dialog, cls, sizeof cls) || strcmp(cls, "#32770") != 0)
+        return CallNextHookEx(g_watch, code, wParam, lParam);
     g_run.opened = true;
     for (int row : {0, 3, 1, 4, 2, 5}) {  // axis by axis, lower bound then upper
         const BoundIds &b = kBoundIds[row];
@@ -173,15 +175,6 @@ static void ReadDialog(HWND dialog)
     g_run.operationName = Utf8(mode);
     g_run.operation =
         static_cast<int>(SendDlgItemMessageW(dialog, IDC_MODE_COMBO, CB_GETCURSEL, 0, 0));
-}
-
-static LRESULT CALLBACK WatchDialog(int code, WPARAM wParam, LPARAM lParam)
-{
-    const CWPSTRUCT *message = reinterpret_cast<const CWPSTRUCT *>(lParam);
-    char cls[16] = "";
-    if (code == HC_ACTION && message->message == WM_DESTROY && !g_run.opened &&
-        GetClassNameA(message->hwnd, cls, sizeof cls) && strcmp(cls, "#32770") == 0)
-        ReadDialog(message->hwnd);
     return CallNextHookEx(g_watch, code, wParam, lParam);
 }
 
@@ -263,9 +256,9 @@ int wmain(int argc, wchar_t **argv)
         CreateWindowExA(0, "STATIC", "cubrik stand-in host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
                         40, 520, 360, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (!main) {
-        Fail("the dialog cannot open: " + NoWindowReason(wine, GetLastError()));
+        const DWORD error = GetLastError();
         FreeLibrary(plugin.module);
-        return 1;
+        return Fail("the dialog cannot open: " + NoWindowReason(wine, error), 1);
     }
     host.mainWindow = main;
 

@@ -77,11 +77,10 @@ static std::string MachineName(WORD machine)
 // The system's words for an error number (in English, so ASCII), and the number.
 static std::string SystemMessage(DWORD error)
 {
-    char text[512];
-    std::string out(text,
-                    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, error, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
-                                   text, sizeof text, nullptr));
+    char text[512] = "";
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+                   MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), text, sizeof text, nullptr);
+    std::string out = text;
     out.erase(out.find_last_not_of("\r\n .") + 1);
     const std::string number = "error " + std::to_string(error);
     return out.empty() ? number : out + " (" + number + ")";

@@ -1,10 +1,9 @@
-// The stand-in host: the modelling host's side of the plug-in boundary, for
-// host.exe and the Wine tests. It exports all 122 host functions by their
-// plain names (stdcall): the eight the plug-in calls answer from the one fake
-// host (test_support/fake_host.h), each holding a lock for its length and
-// logging the calling thread's id; a call to any of the 114 others is noted
-// and ends the process. And the loading of a plug-in as the modelling host
-// does it. It is test support and never part of the shipped DLL.
+// The stand-in host, for host.exe and the Wine tests: the modelling host's
+// side of the plug-in boundary, never part of the shipped DLL. It exports all
+// 122 host functions by their plain names (stdcall): the eight the plug-in
+// calls answer from the one fake host (test_support/fake_host.h), each under
+// a lock and logging the calling thread's id; a call to any of the 114 others
+// is noted and ends the process. And it loads a plug-in as the host does.
 #pragma once
 
 #include <windows.h>
@@ -26,9 +25,9 @@ void ResetDocument(const std::vector<Point3f> &points);
 // A plug-in loaded by path, its seven entry points found by their plain names.
 #define CUBRIK_PLUGIN_ENTRIES(X)                                                                   \
     X(MQCheckVersion, checkVersion)                                                                \
-    X(MQGetPlugInID, getPlugInId) X(MQGetPlugInName, getPlugInName)                                \
-        X(MQGetPlugInType, getPlugInType) X(MQEnumString, enumString) X(MQInit, init)              \
-            X(MQModifyObject, modifyObject)
+    X(MQGetPlugInID, getPlugInId)                                                                  \
+    X(MQGetPlugInName, getPlugInName) X(MQGetPlugInType, getPlugInType)                            \
+        X(MQEnumString, enumString) X(MQInit, init) X(MQModifyObject, modifyObject)
 #define CUBRIK_FIELD(name, field) PFN_##name field;
 struct LoadedPlugin {
     HMODULE module;
