@@ -1,7 +1,4 @@
-// host.exe's portable parts (host_core.h), in the order it meets them: its
-// command line, the --script language, the OBJ mesh, and what it writes of a
-// run: the summary line for people, the JSON record for tools (the selection
-// picture reads it).
+// host.exe's portable parts (host_core.h), in the order it meets them.
 #include <limits.h>
 #include <math.h>
 #include <stdio.h>
@@ -186,8 +183,8 @@ std::string ReadText(const char *rest, std::string &text)
 std::string ReadStep(const Word &w, const char *rest, ScriptStep &step)
 {
     step.action = w.action, step.id = w.id, step.value = w.value;
-    std::string after = "\"" + std::string(w.word) + "\"";
-    if (w.takes == CONTROL || w.takes == CONTROL_AND_TEXT || w.takes == NUMBER) {
+    std::string after = Quoted(w.word);
+    if (w.takes != NOTHING && w.takes != TEXT) {
         char *end = nullptr;
         const long n = strtol(rest, &end, 10);
         if (end == rest) return "a number must follow " + after;
@@ -196,12 +193,10 @@ std::string ReadStep(const Word &w, const char *rest, ScriptStep &step)
             static_cast<int>(std::clamp<long>(n, INT_MIN, INT_MAX));
     }
     if (w.takes == CONTROL_AND_TEXT || w.takes == TEXT) {
-        const std::string wrong = ReadText(rest, step.text);
-        if (!wrong.empty()) return wrong;
+        if (const std::string wrong = ReadText(rest, step.text); !wrong.empty()) return wrong;
         if (w.takes == TEXT && step.text.empty()) return "snapshot needs a file name";
-    } else {
-        rest += strspn(rest, kBlanks);
-        if (*rest) return "unexpected \"" + std::string(rest) + "\" after " + after;
+    } else if (rest[strspn(rest, kBlanks)]) {
+        return "unexpected " + Quoted(rest + strspn(rest, kBlanks)) + " after " + after;
     }
     if (w.takes == CONTROL || w.takes == CONTROL_AND_TEXT) return CheckControl(w.action, step.id);
     if (w.action == ScriptAction::Mode && (step.value < 0 || step.value >= MODE_COUNT))

@@ -154,11 +154,10 @@ TEST(HostMesh, ReadsVerticesAndFacesOrNamesTheLine)
         if (ReadObj(row.bytes, mesh, answer)) {
             for (const Point3f &p : mesh.points)
                 answer += "(" + Text(p.x) + " " + Text(p.y) + " " + Text(p.z) + ") ";
-            for (const std::vector<uint32_t> &face : mesh.faces) {
+            for (const std::vector<uint32_t> &face : mesh.faces)
                 for (size_t k = 0; k < face.size(); ++k)
                     answer += (k ? " " : "[") + std::to_string(face[k]) +
                               (k + 1 < face.size() ? "" : "] ");
-            }
         }
         EXPECT_EQ(answer, row.answer) << row.bytes.substr(0, 80);
     }
