@@ -126,7 +126,7 @@ std::string LoadPlugin(const std::string &path, LoadedPlugin &plugin)
 #define RESOLVE(name, field)                                                                       \
     plugin.field = reinterpret_cast<PFN_##name>(                                                   \
         reinterpret_cast<void *>(GetProcAddress(plugin.module, #name)));                           \
-    if (!plugin.field) missing = missing ? missing : #name;
+    if (!plugin.field && !missing) missing = #name
     const char *missing = nullptr;
     CUBRIK_PLUGIN_ENTRIES(RESOLVE)
 #undef RESOLVE

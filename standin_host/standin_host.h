@@ -24,11 +24,14 @@ void ResetDocument(const std::vector<Point3f> &points);
 
 // A plug-in loaded by path, its seven entry points found by their plain names.
 #define CUBRIK_PLUGIN_ENTRIES(X)                                                                   \
-    X(MQCheckVersion, checkVersion)                                                                \
-    X(MQGetPlugInID, getPlugInId)                                                                  \
-    X(MQGetPlugInName, getPlugInName) X(MQGetPlugInType, getPlugInType)                            \
-        X(MQEnumString, enumString) X(MQInit, init) X(MQModifyObject, modifyObject)
-#define CUBRIK_FIELD(name, field) PFN_##name field;
+    X(MQCheckVersion, checkVersion);                                                               \
+    X(MQGetPlugInID, getPlugInId);                                                                 \
+    X(MQGetPlugInName, getPlugInName);                                                             \
+    X(MQGetPlugInType, getPlugInType);                                                             \
+    X(MQEnumString, enumString);                                                                   \
+    X(MQInit, init);                                                                               \
+    X(MQModifyObject, modifyObject);
+#define CUBRIK_FIELD(name, field) PFN_##name field
 struct LoadedPlugin {
     HMODULE module;
     CUBRIK_PLUGIN_ENTRIES(CUBRIK_FIELD)
