@@ -11,19 +11,20 @@
 
 #include "host_api/host_api.h"
 
-extern const char kUsage[];
+inline std::string Quoted(const std::string &text) { return "\"" + text + "\""; }
 
+extern const char kUsage[];
 struct HostOptions {
     std::string plugin, mesh, script, selectionOut, json;
     bool help = false, hasScript = false, quiet = false, list = false;
     int belowAxis = -1;  // vertices below belowValue on this axis start selected
     float belowValue = 0.0f;
 };
-// The arguments after the program's name: "" when they make a run (or ask
-// for help), else what is wrong with them.
+// "" when the arguments (after the program's name) make a run or ask for
+// help, else what is wrong with them.
 std::string ParseOptions(const std::vector<std::string> &args, HostOptions &options);
 
-// A --script's step, in the dialog driver's terms (Key's value is a
+// A --script step, its action in the dialog driver's order (Key's value is a
 // virtual-key code); source names it in messages: script step 3 "up 1012".
 enum class ScriptAction { Up, Down, Type, Set, Click, Mode, Key, Close, Pause, Snapshot };
 struct ScriptStep {
@@ -31,17 +32,12 @@ struct ScriptStep {
     int id = 0, value = 0;
     std::string text, source;
 };
-// Reads "check 1009; type 1001 -0.25; mode 2; ok" (the words and their rules
-// are in dialog_script.cpp). False with a message naming the wrong step.
+// Reads "check 1009; type 1001 -0.25; mode 2; ok". False with a message
+// naming the wrong step.
 bool ParseScript(const std::string &script, std::vector<ScriptStep> &steps, std::string &error);
 
-// A Wavefront OBJ file's "v X Y Z" lines, and its "f" lines as 0-based vertex
-// indices (for the picture; a face line that is not three or more vertices
-// read so far is skipped). Coordinates read as strtof does: inf, nan and
-// numbers beyond a float's range are kept. False with the reason, naming the
-// line, for a "v" line without three numbers or with text stuck to one, or a
-// file without a vertex. The bytes may start with a UTF-8 byte-order mark and
-// end their lines in LF or CRLF.
+// An OBJ file's vertices and faces (0-based). False with the reason, naming
+// the line where there is one.
 struct ObjMesh {
     std::vector<Point3f> points;
     std::vector<std::vector<uint32_t>> faces;
@@ -53,21 +49,21 @@ bool ReadObj(const std::string &bytes, ObjMesh &mesh, std::string &error);
 // fewest digits that read back), else the value and the text: 1 (typed "1,5").
 std::string ShowBound(float used, const std::string &typed);
 
+// What a run chose and did. Without the dialog, no bounds and no operation.
 struct UsedBound {
     char axis;  // 'x', 'y' or 'z'
     bool upper;
     float value;  // as the command compared with it
     std::string shown;
 };
-// What a run chose and did. Without the dialog, no bounds and no operation.
 struct RunRecord {
     bool opened = false;
     std::vector<UsedBound> bounds;  // in force, in order: x lower, x upper, y lower, ...
     int operation = -1;             // the operation list's index, and its text
     std::string operationName;
     int32_t result = 0;
-    int inside = 0, before = 0, after = 0;
-    std::vector<uint32_t> selected;  // ascending
+    int inside = 0, before = 0;
+    std::vector<uint32_t> selected;  // ascending, after the run
 };
 // "cubrik: x < 0.50; 選択する -> applied; inside: 1 of 3 vertices; selected
 // before: 0, after: 1; result 1", and the same run as one JSON object.

@@ -154,11 +154,10 @@ TEST(HostMesh, ReadsVerticesAndFacesOrNamesTheLine)
         if (ReadObj(row.bytes, mesh, answer)) {
             for (const Point3f &p : mesh.points)
                 answer += "(" + Text(p.x) + " " + Text(p.y) + " " + Text(p.z) + ") ";
-            for (const std::vector<uint32_t> &face : mesh.faces) {
+            for (const std::vector<uint32_t> &face : mesh.faces)
                 for (size_t k = 0; k < face.size(); ++k)
                     answer += (k ? " " : "[") + std::to_string(face[k]) +
                               (k + 1 < face.size() ? "" : "] ");
-            }
         }
         EXPECT_EQ(answer, row.answer) << row.bytes.substr(0, 80);
     }
@@ -189,7 +188,7 @@ TEST(HostSummary, LineAndJsonTellTheSameRun)
     run.opened = true;
     run.bounds = {{'x', true, 0.5f, "0.50"}, {'y', false, 1, "1 (typed \"1,5\")"}};
     run.operation = 2, run.operationName = "選択反転する", run.result = 1;
-    run.inside = 1, run.before = 0, run.after = 2, run.selected = {0, 1};
+    run.inside = 1, run.before = 0, run.selected = {0, 1};
     EXPECT_EQ(SummaryLine(run, mesh),
               "cubrik: x < 0.50, 1 (typed \"1,5\") < y; 選択反転する -> applied; inside: 1 of 3 "
               "vertices (1 with a non-finite coordinate); selected before: 0, after: 2; result 1");

@@ -1,11 +1,9 @@
 // host.exe: the stand-in host as a program. It loads a plug-in DLL the way the
 // modelling host does (identity queries, MQInit with its own file name), reads
 // a mesh from an OBJ file as the document's current object, runs command 0 and
-// prints what happened; with --script the dialog is driven by a script. A
-// mistake in what it is given ends the run before the dialog opens, exit 2; a
-// run that cannot be carried out as asked says why, exit 1. What it reads
-// and writes is host_core.h's; this is the Win32 side: files, code pages, the
-// dialog's steps, its snapshot, and what the summary reads from it.
+// prints what happened; with --script a script drives the dialog. This is its
+// Win32 side (files, code pages, the dialog's steps, its snapshot, and what
+// the summary reads from it); what it reads and writes is host_core.h's.
 #include <windows.h>
 
 #include <fcntl.h>
@@ -19,68 +17,70 @@
 #include "dialog/resource_ids.h"
 #include "numbers/number_text.h"
 #include "standin_host/host_core.h"
-#include "standin_host/plugin_loader.h"
 #include "standin_host/standin_host.h"
 #include "test_support/dialog_driver.h"
 #include "test_support/wide_text.h"
 
-static int Fail(const std::string &message)
+// Every message of host.exe's own goes out here; returns the exit status.
+static int Fail(const std::string &message, int status = 2)
 {
     fprintf(stderr, "host: %s\n", message.c_str());
-    return 2;
+    return status;
 }
 
-static std::string Quoted(const std::string &text) { return "\"" + text + "\""; }
-
-// A folder given where a file belongs would otherwise surface as "Permission
-// denied" or "Access denied", which sends the user looking at the rights.
-static bool IsFolder(const std::string &path)
+// "" or, for a folder given where a file belongs, a message that says so: the
+// system's "Access denied" would send the user looking at the rights.
+static std::string IfFolder(const std::string &what, const std::string &path)
 {
     const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return "";
+    return what + " " + Quoted(path) + " is a folder, not a file";
 }
 
-static std::string ReadWhole(const std::string &path, std::string &bytes)
+static std::string ReadMesh(const std::string &path, ObjMesh &mesh)
 {
-    FILE *file = _wfopen(Widen(path).c_str(), L"rb");
-    if (!file) return strerror(errno);
-    char block[65536];
-    for (size_t got; (got = fread(block, 1, sizeof block, file)) > 0;) bytes.append(block, got);
-    const bool failed = ferror(file) != 0;
-    fclose(file);
-    return failed ? "read error" : "";
+    if (const std::string folder = IfFolder("the mesh", path); !folder.empty()) return folder;
+    std::string bytes, error;
+    if (FILE *file = _wfopen(Widen(path).c_str(), L"rb")) {
+        char block[65536];
+        for (size_t got; (got = fread(block, 1, sizeof block, file)) > 0;) bytes.append(block, got);
+        if (ferror(file)) error = "read error";
+        fclose(file);
+    } else {
+        error = strerror(errno);
+    }
+    return error.empty() && ReadObj(bytes, mesh, error) ? ""
+                                                        : "mesh " + Quoted(path) + ": " + error;
 }
 
-// An output file, opened before the dialog asks anything, so that one that
-// cannot be written stops the run first. "" or why not.
+// An output file is opened before the dialog asks anything, so that one that
+// cannot be written stops the run first ("" or why not), and written once the
+// command has run (0, or 2 when that failed).
 static std::string OpenOutput(const char *option, const std::string &path, const wchar_t *mode,
                               FILE *&file)
 {
-    if (path.empty()) return "";
-    if (IsFolder(path)) return option + (" " + Quoted(path)) + " is a folder, not a file";
+    const std::string folder = path.empty() ? "" : IfFolder(option, path);
+    if (path.empty() || !folder.empty()) return folder;
     file = _wfopen(Widen(path).c_str(), mode);
     return file ? "" : option + (" " + Quoted(path)) + ": cannot write it: " + strerror(errno);
 }
-
-// Writes the output once the command has run: 0, or 2 when that failed.
 static int CloseOutput(const char *option, const std::string &path, FILE *file,
                        const std::string &text)
 {
     if (!file) return 0;
     const bool failed = fputs(text.c_str(), file) < 0;
     if (fclose(file) == 0 && !failed) return 0;
-    fprintf(stderr, "host: %s %s: write failed: %s\n", option, Quoted(path).c_str(),
-            strerror(errno));
-    return 2;
+    return Fail(option + (" " + Quoted(path)) + ": write failed: " + strerror(errno));
 }
 
 // Why no window could be opened, in the user's terms: under Wine that is
 // almost always the X display (Wine itself only says so on a debug channel).
 static std::string NoWindowReason(bool wine, DWORD error)
 {
+    const char *display = getenv("DISPLAY");
     if (!wine)
         return "no window can be shown on this desktop (error " + std::to_string(error) + ")";
-    const char *display = getenv("DISPLAY");
     if (!display || !*display) return "no window can be shown: DISPLAY is not set";
     return "no window can be shown: the X display " + Quoted(display) +
            " cannot be reached (is DISPLAY right and its X server running?)";
@@ -121,29 +121,23 @@ static bool SaveBitmap(HWND window, const std::wstring &path)
 static std::string DriverSteps(const std::string &script, std::vector<DriverStep> &steps)
 {
     BOOL lossy = FALSE;
-    const std::wstring wide = Widen(script);
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, nullptr, 0, nullptr,
-                        &lossy);
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, Widen(script).c_str(), -1, nullptr, 0,
+                        nullptr, &lossy);
     if (lossy)
         return "the script holds characters the ANSI code page (" + std::to_string(GetACP()) +
                ") cannot write";
     std::vector<ScriptStep> parsed;
     std::string error;
     if (!ParseScript(script, parsed, error)) return error;
-    static const DriverAction kActions[] = {
-        // ScriptAction's order
-        DriverAction::SpinUp, DriverAction::SpinDown,   DriverAction::Type, DriverAction::SetText,
-        DriverAction::Click,  DriverAction::ChooseMode, DriverAction::Key,  DriverAction::CloseBox,
-        DriverAction::Pause,  DriverAction::Call};
+    static_assert(int(ScriptAction::Snapshot) == int(DriverAction::Call), "the driver's order");
     for (const ScriptStep &s : parsed) {
-        steps.push_back(Step(kActions[static_cast<int>(s.action)], s.id, s.value,
+        steps.push_back(Step(static_cast<DriverAction>(s.action), s.id, s.value,
                              Narrow(Widen(s.text), CP_ACP).c_str()));
         steps.back().source = s.source;
         if (s.action == ScriptAction::Snapshot)
             steps.back().call = [s](HWND dialog) {
                 if (SaveBitmap(dialog, Widen(s.text))) return;
-                fprintf(stderr, "host: %s: cannot write %s: %s\n", s.source.c_str(), s.text.c_str(),
-                        strerror(errno));
+                Fail(s.source + ": cannot write " + s.text + ": " + strerror(errno));
                 FailDriverStep();
             };
     }
@@ -157,8 +151,14 @@ static std::string DriverSteps(const std::string &script, std::vector<DriverStep
 static RunRecord g_run;
 static HHOOK g_watch;
 
-static void ReadDialog(HWND dialog)
+static LRESULT CALLBACK WatchDialog(int code, WPARAM wParam, LPARAM lParam)
 {
+    const CWPSTRUCT &message = *reinterpret_cast<const CWPSTRUCT *>(lParam);
+    const HWND dialog = message.hwnd;
+    char cls[16] = "";
+    if (code != HC_ACTION || message.message != WM_DESTROY || g_run.opened ||
+        !GetClassNameA(dialog, cls, sizeof cls) || strcmp(cls, "#32770") != 0)
+        return CallNextHookEx(g_watch, code, wParam, lParam);
     g_run.opened = true;
     for (int row : {0, 3, 1, 4, 2, 5}) {  // axis by axis, lower bound then upper
         const BoundIds &b = kBoundIds[row];
@@ -175,15 +175,6 @@ static void ReadDialog(HWND dialog)
     g_run.operationName = Utf8(mode);
     g_run.operation =
         static_cast<int>(SendDlgItemMessageW(dialog, IDC_MODE_COMBO, CB_GETCURSEL, 0, 0));
-}
-
-static LRESULT CALLBACK WatchDialog(int code, WPARAM wParam, LPARAM lParam)
-{
-    const CWPSTRUCT *message = reinterpret_cast<const CWPSTRUCT *>(lParam);
-    char cls[16] = "";
-    if (code == HC_ACTION && message->message == WM_DESTROY && !g_run.opened &&
-        GetClassNameA(message->hwnd, cls, sizeof cls) && strcmp(cls, "#32770") == 0)
-        ReadDialog(message->hwnd);
     return CallNextHookEx(g_watch, code, wParam, lParam);
 }
 
@@ -211,13 +202,13 @@ int wmain(int argc, wchar_t **argv)
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) args.push_back(Utf8(argv[i]));
     HostOptions o;
-    const std::string wrong = ParseOptions(args, o);
+    std::string error = ParseOptions(args, o);
     if (o.help) {
         fputs(kUsage, stdout);
         return 0;
     }
-    if (!wrong.empty()) {
-        fprintf(stderr, "host: %s\n%s", wrong.c_str(), kUsage);
+    if (!error.empty()) {
+        fprintf(stderr, "host: %s\n%s", error.c_str(), kUsage);
         return 2;
     }
     // The wrapper says when it made the display itself: nobody sees that one.
@@ -228,21 +219,18 @@ int wmain(int argc, wchar_t **argv)
                     "it in a desktop session, or give it a --script");
 
     std::vector<DriverStep> steps;
-    std::string error, bytes;
-    if (o.hasScript && !(error = DriverSteps(o.script, steps)).empty()) return Fail(error);
-    if (IsFolder(o.mesh)) return Fail("the mesh " + Quoted(o.mesh) + " is a folder, not a file");
     ObjMesh mesh;
-    if (!(error = ReadWhole(o.mesh, bytes)).empty() || !ReadObj(bytes, mesh, error))
-        return Fail("mesh " + Quoted(o.mesh) + ": " + error);
     FILE *selectionOut = nullptr, *json = nullptr;
-    if (!(error = OpenOutput("--selection-out", o.selectionOut, wine ? L"wb" : L"w", selectionOut))
-             .empty() ||
-        !(error = OpenOutput("--json", o.json, L"wb", json)).empty())
-        return Fail(error);
-
     LoadedPlugin plugin;
-    const std::string why = LoadPluginExplained(Widen(o.plugin).c_str(), plugin);
-    if (!why.empty()) return Fail("the plug-in " + Quoted(o.plugin) + " " + why);
+    if ((o.hasScript && !(error = DriverSteps(o.script, steps)).empty()) ||
+        !(error = ReadMesh(o.mesh, mesh)).empty() ||
+        !(error = OpenOutput("--selection-out", o.selectionOut, wine ? L"wb" : L"w", selectionOut))
+             .empty() ||
+        !(error = OpenOutput("--json", o.json, L"wb", json)).empty() ||
+        !(error = IfFolder("the plug-in", o.plugin)).empty())
+        return Fail(error);
+    if (!(error = LoadPlugin(o.plugin, plugin)).empty())
+        return Fail("the plug-in " + Quoted(o.plugin) + " " + error);
 
     FakeHost &host = TheHost();
     host.Reset(mesh.points);
@@ -268,10 +256,9 @@ int wmain(int argc, wchar_t **argv)
         CreateWindowExA(0, "STATIC", "cubrik stand-in host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
                         40, 520, 360, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (!main) {
-        fprintf(stderr, "host: the dialog cannot open: %s\n",
-                NoWindowReason(wine, GetLastError()).c_str());
+        const DWORD error = GetLastError();
         FreeLibrary(plugin.module);
-        return 1;
+        return Fail("the dialog cannot open: " + NoWindowReason(wine, error), 1);
     }
     host.mainWindow = main;
 
@@ -288,30 +275,23 @@ int wmain(int argc, wchar_t **argv)
     for (const LoggedCall &c : host.log)
         if (c.vertex >= 0) touched.insert(c.vertex);
     run.inside = static_cast<int>(touched.size());
-    run.after = host.SelectedCount();
-    std::string lines;
-    for (size_t i = 0; i < mesh.points.size(); ++i)
+    std::string list, lines;
+    for (uint32_t i = 0; i < mesh.points.size(); ++i)
         if (host.selected[i]) {
-            run.selected.push_back(static_cast<uint32_t>(i));
-            lines += std::to_string(i) + "\n";
+            run.selected.push_back(i);
+            list += " " + std::to_string(i), lines += std::to_string(i) + "\n";
         }
     printf("%s\n", SummaryLine(run, mesh).c_str());
-    if (o.list) {
-        printf("selected (%d):", run.after);
-        for (uint32_t i : run.selected) printf(" %u", i);
-        printf("\n");
-    }
+    if (o.list)
+        printf("selected (%u):%s\n", static_cast<unsigned>(run.selected.size()), list.c_str());
     int status = host.unexpected.empty() && !DriverTimedOut() && !DriverStepFailed() ? 0 : 1;
     const size_t left = DriverStepsLeft();
-    if (!run.opened) {
-        fprintf(stderr, "host: the plug-in's dialog did not open, so nothing was chosen\n");
-        status = 1;
-    } else if (o.hasScript && left > 0) {
-        fprintf(stderr, "host: the dialog ended before %s ran (%u step%s not run)\n",
-                steps[steps.size() - left].source.c_str(), static_cast<unsigned>(left),
-                left == 1 ? "" : "s");
-        status = 1;
-    }
+    if (!run.opened)
+        status = Fail("the plug-in's dialog did not open, so nothing was chosen", 1);
+    else if (o.hasScript && left > 0)
+        status = Fail("the dialog ended before " + steps[steps.size() - left].source + " ran (" +
+                          std::to_string(left) + " step" + (left == 1 ? "" : "s") + " not run)",
+                      1);
     if (CloseOutput("--selection-out", o.selectionOut, selectionOut, lines)) status = 2;
     if (CloseOutput("--json", o.json, json, RunJson(run, mesh))) status = 2;
     DestroyWindow(main);

@@ -1,14 +1,18 @@
-// The stand-in host: the modelling host's side of the plug-in boundary, for
-// host.exe and the Wine tests. It exports all 122 host functions by their
-// plain names (stdcall): the eight the plug-in calls answer from the one fake
-// host (test_support/fake_host.h), each holding a lock for its length and
-// logging the calling thread's id; a call to any of the 114 others is noted
-// and ends the process. It is test support and never part of the shipped DLL.
+// The stand-in host, for host.exe and the Wine tests: the modelling host's
+// side of the plug-in boundary, never part of the shipped DLL. It exports all
+// 122 host functions by their plain names (stdcall): the eight the plug-in
+// calls answer from the one fake host (test_support/fake_host.h), each under
+// a lock and logging the calling thread's id; a call to any of the 114 others
+// is noted and ends the process. And it loads a plug-in as the host does.
 #pragma once
 
+#include <windows.h>
+
+#include <string>
 #include <vector>
 
 #include "host_api/host_api.h"
+#include "plugin/plugin_exports.h"
 #include "test_support/fake_host.h"
 
 // The one host the exports answer for, with its document and call log.
@@ -17,3 +21,25 @@ FakeHost &TheHost();
 // TheHost().Reset(points): a fresh document with these points, none
 // selected, object 0 current, and an empty log.
 void ResetDocument(const std::vector<Point3f> &points);
+
+// A plug-in loaded by path, its seven entry points found by their plain names.
+#define CUBRIK_PLUGIN_ENTRIES(X)                                                                   \
+    X(MQCheckVersion, checkVersion);                                                               \
+    X(MQGetPlugInID, getPlugInId);                                                                 \
+    X(MQGetPlugInName, getPlugInName);                                                             \
+    X(MQGetPlugInType, getPlugInType);                                                             \
+    X(MQEnumString, enumString);                                                                   \
+    X(MQInit, init);                                                                               \
+    X(MQModifyObject, modifyObject);
+#define CUBRIK_FIELD(name, field) PFN_##name field
+struct LoadedPlugin {
+    HMODULE module;
+    CUBRIK_PLUGIN_ENTRIES(CUBRIK_FIELD)
+};
+#undef CUBRIK_FIELD
+
+// Fills plugin from the DLL at path (UTF-8), after reading the file's header
+// so that a missing file, a file that is no DLL and a DLL of the other bitness
+// are told apart: "" on success, else what follows the file's name in a
+// message ("does not exist", "is a 64-bit (x86-64) DLL, and ...").
+std::string LoadPlugin(const std::string &path, LoadedPlugin &plugin);

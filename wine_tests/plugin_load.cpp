@@ -16,8 +16,9 @@ const LoadedPlugin &Plugin()
 {
     static LoadedPlugin plugin;
     if (!plugin.module) {
-        if (const char *missing = LoadPlugin(BesideTests("cubrik.dll"), plugin)) {
-            printf("cubrik.dll: cannot load %s (error %lu)\n", missing, GetLastError());
+        const std::string why = LoadPlugin(BesideTests("cubrik.dll"), plugin);
+        if (!why.empty()) {
+            printf("cubrik.dll %s\n", why.c_str());
             fflush(stdout);
             ExitProcess(2);
         }
