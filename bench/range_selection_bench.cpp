@@ -1,11 +1,10 @@
-// The vertex walk's cost per vertex over 1 M and 10 M vertices, next to a
-// floor that does only what no walk can avoid: the same point buffer, one copy
-// of the host's points into it, the six bound comparisons in a plain loop.
-// scripts/bench.sh turns one run into the ratios that matter. The walk is the
-// plug-in's own (ApplyRangeSelection, every host call through g_host) over the
-// tests' fake host with its call log off, so that its bookkeeping does not hide
-// the walk's cost. Times are the thread's CPU time (user and kernel, so page
-// faults count), which a busy machine disturbs less than wall-clock time.
+// The vertex walk's cost per vertex over 1 M and 10 M vertices, next to the
+// floor (FloorRound below); scripts/bench.sh turns one run into the ratios that
+// matter. The walk is the plug-in's own (ApplyRangeSelection, every host call
+// through g_host) over the tests' fake host with its call log off, so that its
+// bookkeeping does not hide the walk's cost. Times are the thread's CPU time
+// (user and kernel, so page faults count), which a busy machine disturbs less
+// than wall-clock time.
 //
 // Every case runs once per heap behaviour, since the buffer's pages can cost
 // more than everything else together: fresh (reused:0), the block straight
