@@ -1,28 +1,19 @@
-// The cost of the vertex walk per vertex, over 1 M and 10 M vertices, next to
-// a floor that does only what no walk can avoid: the same point buffer, one
-// copy of the host's points into it, and the six bound comparisons in a plain
-// loop. scripts/bench.sh turns one run of this program into the ratios that
-// matter (walk against floor, 10 M against 10 x 1 M).
+// The vertex walk's cost per vertex over 1 M and 10 M vertices, next to the
+// floor (FloorRound below); scripts/bench.sh turns one run into the ratios that
+// matter. The walk is the plug-in's own (ApplyRangeSelection, every host call
+// through g_host) over the tests' fake host with its call log off, so that its
+// bookkeeping does not hide the walk's cost. Times are the thread's CPU time
+// (user and kernel, so page faults count), which a busy machine disturbs less
+// than wall-clock time.
 //
-// The walk runs exactly as in the plug-in: ApplyRangeSelection, every host
-// call through g_host, behind which stands the tests' fake host with its call
-// log switched off, so that its bookkeeping does not hide the walk's own cost.
-//
-// Every case runs twice, once per heap behaviour, because the buffer's pages
-// can cost more than everything else put together:
-//   fresh  (reused:0)  the block comes straight from the system and goes back
-//                      on release, so each run faults in and zeroes new pages;
-//                      this is how the plug-in's own heap treats blocks this
-//                      large, whatever the vertex count.
-//   reused (reused:1)  the block is carved again from heap memory already
-//                      mapped, which leaves the walk's own per-vertex work in
-//                      plain sight.
-// Left alone, glibc moves its mmap threshold after the first release and so
-// treats 1 M (12 MB) and 10 M (120 MB) buffers differently, which would show
-// up as a false non-linearity; both behaviours are therefore pinned here.
-//
-// Times are the benchmark thread's CPU time (user and kernel, so the page
-// faults count), which a busy machine disturbs less than wall-clock time.
+// Every case runs once per heap behaviour, since the buffer's pages can cost
+// more than everything else together: fresh (reused:0), the block straight
+// from the system and back on release, each run faulting in and zeroing new
+// pages, as the plug-in's heap treats blocks this large; reused (reused:1), the
+// block carved again from mapped heap memory, the walk's own work in plain
+// sight. Both are pinned: left alone, glibc moves its mmap threshold after the
+// first release and treats 1 M (12 MB) and 10 M (120 MB) buffers differently,
+// a false non-linearity.
 #include <benchmark/benchmark.h>
 #include <limits.h>
 #include <malloc.h>
@@ -31,7 +22,7 @@
 #include <string.h>
 #include <sys/resource.h>
 
-#include <memory>
+#include <map>
 #include <new>
 #include <vector>
 
@@ -63,14 +54,13 @@ std::vector<Point3f> SpherePoints(int32_t count)
 // A host per size, built once and shared by every benchmark of that size.
 FakeHost &Sphere(int32_t count)
 {
-    static std::unique_ptr<FakeHost> small, large;
-    std::unique_ptr<FakeHost> &slot = count <= 1000000 ? small : large;
-    if (!slot || slot->points.size() != static_cast<size_t>(count)) {
-        slot.reset(new FakeHost);
-        slot->SetPoints(SpherePoints(count));
-        slot->logCalls = false;
+    static std::map<int32_t, FakeHost> hosts;
+    FakeHost &host = hosts[count];
+    if (host.points.empty()) {
+        host.SetPoints(SpherePoints(count));
+        host.logCalls = false;
     }
-    return *slot;
+    return host;
 }
 
 // Pins the heap behaviour described at the top for the blocks that follow.
@@ -94,52 +84,42 @@ long PageFaults()
     return usage.ru_minflt + usage.ru_majflt;
 }
 
-AxisRange Bounds(float min, float max) { return {min, max, true, true}; }
-
-// All six bounds in force, every vertex passing the first five tests and
-// failing the last (z below -2): the walk makes every comparison the floor
-// makes, and no host call.
-RangeParam AllOutside()
+// All six bounds in force: x and y from -2 to 2 and z from zMin to zMax.
+RangeParam Box(float zMin, float zMax, int32_t mode)
 {
-    RangeParam p;
-    p.x = Bounds(-2.0f, 2.0f);
-    p.y = Bounds(-2.0f, 2.0f);
-    p.z = Bounds(-4.0f, -2.0f);
-    p.mode = Select;
-    return p;
+    return {{-2.0f, 2.0f, true, true}, {-2.0f, 2.0f, true, true}, {zMin, zMax, true, true}, mode};
 }
 
-// All six bounds in force and the whole sphere inside them.
-RangeParam AllInside(int32_t mode)
-{
-    RangeParam p;
-    p.x = Bounds(-2.0f, 2.0f);
-    p.y = Bounds(-2.0f, 2.0f);
-    p.z = Bounds(-2.0f, 2.0f);
-    p.mode = mode;
-    return p;
-}
+// Every vertex passes the first five tests and fails the last (z below -2):
+// the walk makes every comparison the floor makes, and no host call.
+RangeParam AllOutside() { return Box(-4.0f, -2.0f, Select); }
 
-// The dialog's starting choice: only "x below 0", which cuts the sphere in two.
+// The dialog's starting choice (mode Select): only "x below 0", which cuts the
+// sphere in two.
 RangeParam HalfInside()
 {
     RangeParam p;
     InitRangeParam(p);
     p.x.max = 0.0f;
     p.x.useMax = true;
-    p.mode = Select;
     return p;
 }
 
-void Report(benchmark::State &state, int32_t count, long faults)
+// Runs round once untimed (so that a reused block is already mapped and the
+// host's points are as warm as in every later run), then as timed; reports
+// the time and page faults per vertex and run of the count vertices.
+template <typename Round> void Measure(benchmark::State &state, int32_t count, Round round)
 {
-    const double vertices = static_cast<double>(count) * static_cast<double>(state.iterations());
-    state.SetItemsProcessed(static_cast<int64_t>(vertices));
+    SetHeap(state.range(1) != 0);
+    round();
+    const long faults = PageFaults();
+    for (auto _ : state) round();
+    const double runs = static_cast<double>(state.iterations());
+    state.counters["faults_per_run"] = static_cast<double>(PageFaults() - faults) / runs;
+    state.SetItemsProcessed(static_cast<int64_t>(count * runs));
     // time / (vertices x 1e-9): nanoseconds per vertex (shown with an "s").
     state.counters["ns_per_vertex"] = benchmark::Counter(
-        vertices * 1e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-    state.counters["faults_per_run"] =
-        benchmark::Counter(static_cast<double>(faults), benchmark::Counter::kAvgIterations);
+        count * runs * 1e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 void Walk(benchmark::State &state, const RangeParam &param)
@@ -148,29 +128,22 @@ void Walk(benchmark::State &state, const RangeParam &param)
     FakeHost &host = Sphere(count);
     host.selected.assign(host.points.size(), false);
     InstallFakeHost(host);
-    SetHeap(state.range(1) != 0);
-
-    // One untimed run, so that a reused block is already mapped and the host's
-    // points are as warm as in every later run.
-    int result = ApplyRangeSelection(host.doc, param);
-    const long faults = PageFaults();
-    for (auto _ : state) result &= ApplyRangeSelection(host.doc, param);
-    const long faulted = PageFaults() - faults;
+    int result = 1;
+    Measure(state, count, [&] { result &= ApplyRangeSelection(host.doc, param); });
     RemoveFakeHost();
     if (result != 1) state.SkipWithError("the walk did not run over the object");
     if (!host.log.empty() || host.wrongCall)
         state.SkipWithError("the host logged a call or was given another document");
-
     // How much of the object the last run left selected: a check that the case
     // is what its name says (all, none, about half).
     state.counters["selected_fraction"] = static_cast<double>(host.SelectedCount()) / count;
-    Report(state, count, faulted);
 }
 
 void BM_WalkAllOutside(benchmark::State &state) { Walk(state, AllOutside()); }
-void BM_WalkAllInsideSelect(benchmark::State &state) { Walk(state, AllInside(Select)); }
-void BM_WalkAllInsideInvert(benchmark::State &state) { Walk(state, AllInside(Invert)); }
-void BM_WalkAllInsideRandom(benchmark::State &state) { Walk(state, AllInside(Random)); }
+// The whole sphere inside the bounds.
+void BM_WalkAllInsideSelect(benchmark::State &state) { Walk(state, Box(-2.0f, 2.0f, Select)); }
+void BM_WalkAllInsideInvert(benchmark::State &state) { Walk(state, Box(-2.0f, 2.0f, Invert)); }
+void BM_WalkAllInsideRandom(benchmark::State &state) { Walk(state, Box(-2.0f, 2.0f, Random)); }
 void BM_WalkHalfInsideSelect(benchmark::State &state) { Walk(state, HalfInside()); }
 
 // One round of what any walk must pay: a buffer of count + 1 points taken the
@@ -208,18 +181,10 @@ void BM_Floor(benchmark::State &state)
     const int32_t count = static_cast<int32_t>(state.range(0));
     const FakeHost &host = Sphere(count);
     const RangeParam param = AllOutside();
-    SetHeap(state.range(1) != 0);
-
-    int32_t inside = FloorRound(host, param);  // untimed, as for the walk
-    const long faults = PageFaults();
-    for (auto _ : state) {
-        inside = FloorRound(host, param);
-        benchmark::DoNotOptimize(inside);
-    }
-    const long faulted = PageFaults() - faults;
+    int32_t inside = 0;
+    Measure(state, count, [&] { benchmark::DoNotOptimize(inside = FloorRound(host, param)); });
     if (inside < 0) state.SkipWithError("no buffer");
     if (inside > 0) state.SkipWithError("the floor's bounds let vertices in");
-    Report(state, count, faulted);
 }
 
 void Cases(benchmark::internal::Benchmark *b)

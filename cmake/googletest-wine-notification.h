@@ -10,24 +10,18 @@
 
 #define GTEST_HAS_NOTIFICATION_ 1
 
-namespace testing {
-namespace internal {
+namespace testing::internal {
 
 class Notification {
 public:
-    Notification() : notified_(false) {}
-    Notification(const Notification &) = delete;
-    Notification &operator=(const Notification &) = delete;
-
-    void Notify() { notified_.store(true); }
+    void Notify() { notified_ = true; }
     void WaitForNotification()
     {
-        while (!notified_.load()) std::this_thread::yield();
+        while (!notified_) std::this_thread::yield();
     }
 
 private:
-    std::atomic<bool> notified_;
+    std::atomic<bool> notified_{false};  // (and so neither copied nor assigned)
 };
 
-}  // namespace internal
-}  // namespace testing
+}  // namespace testing::internal

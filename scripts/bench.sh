@@ -1,57 +1,43 @@
 #!/usr/bin/env bash
-# Builds and runs the vertex walk benchmark, then prints the figures the
-# project watches, all taken from this one run's JSON output (an earlier run's
-# file is deleted first, so nothing old is ever shown as new):
+# usage: scripts/bench.sh [--build-dir DIR] [extra benchmark flags...]
+# Builds the vertex walk benchmark (the native preset; with --build-dir, the
+# same target, RelWithDebInfo, in a folder of your own, so that a build in
+# progress is left alone), runs it (extra flags go to it, e.g.
+# --benchmark_filter=Floor) and prints from this run's JSON output alone, for a
+# buffer fresh from the system on every run (as the plug-in's heap serves a
+# block this large) and for a reused one (the walk's own work laid bare):
 #
 #   ns per vertex   CPU time (user and kernel, so page faults count) of one
-#                   walk over the object, divided by its vertex count, in
-#                   nanoseconds; the median of five repetitions.
-#   walk / floor    the all-outside walk against the floor, a plain loop that
-#                   does only what no walk can avoid (the same buffer, one copy
-#                   of the points into it, the six comparisons). Target: at
-#                   most 1.25, i.e. the command's own overhead (the host calls
-#                   through its function table, the bookkeeping) costs at most
-#                   a quarter of the unavoidable work.
-#   scaling         the 10 M vertex run's cost against ten 1 M runs. Target:
-#                   1.00 within 0.15, i.e. the walk is linear in the vertex
-#                   count. The floor's own scaling is the machine's (caches,
-#                   page faults); when the floor itself is off this target, a
-#                   walk case that scales like the floor (its "vs floor" figure
-#                   within 1.00 +/- 0.15) is reported as machine noise, not as
-#                   a miss of the walk.
+#                   walk per vertex; the median of five repetitions.
+#   walk / floor    the all-outside walk over the floor, a plain loop that does
+#                   only what no walk can avoid (the same buffer, one copy of
+#                   the points into it, the six comparisons). Target: at most
+#                   1.25, the command's own overhead (the host's function
+#                   table, the bookkeeping) at most a quarter of that work.
+#   scaling         the 10 M vertex run's cost over ten 1 M runs. Target: 1.00
+#                   within 0.15, a walk linear in the vertex count. When the
+#                   floor itself is off (caches, page faults: the machine), a
+#                   walk case that scales like it ("vs floor" within 1.00 +/-
+#                   0.15) counts as noise, not as a miss.
 #
-# Both are given for a buffer fresh from the system on every run (as the
-# plug-in's heap serves a block this large) and for a reused one (the walk's
-# own work laid bare); see bench/range_selection_bench.cpp.
-#
-# Usage: scripts/bench.sh [--build-dir DIR] [extra benchmark flags...]
-#   By default the native preset is configured and built. --build-dir builds
-#   the same target, RelWithDebInfo as in the preset, in a directory of your
-#   own, so that the run does not disturb a build in progress. Extra flags go
-#   to the benchmark program (e.g. --benchmark_filter=Floor).
-# Exit status: 0 when every figure is on target (noise included), 1 on a
-# miss, 2 when the benchmark could not run.
+# Exit status: 0 when every figure is on target (noise included), 1 on a miss,
+# 2 when the benchmark could not run. See bench/range_selection_bench.cpp.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
+dir=build/native
 case "${1:-}" in
     -h | --help) sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"; exit 0 ;;
-    --build-dir)
-        dir=${2:?--build-dir needs a directory}
-        shift 2
-        cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-        cmake --build "$dir" --target range_selection_bench -j2 ;;
-    *)
-        dir=build/native
-        cmake --preset native >/dev/null
-        cmake --build --preset native --target range_selection_bench ;;
+    --build-dir) dir=${2:?--build-dir needs a directory}; shift 2 ;;
 esac
+cmake --preset native -B "$dir" >/dev/null
+cmake --build "$dir" --target range_selection_bench -j2
 json=$dir/range_selection_bench.json log=$dir/range_selection_bench.log
-rm -f "$json" "$log"
+rm -f "$json" "$log"  # nothing old is ever shown as new
 
 # Five repetitions, interleaved at random so that a burst of load elsewhere on
-# the machine falls on every case alike; the ratios use the medians. The
-# program's own table goes to the log: its ns_per_vertex column carries the
-# library's unit for an inverted rate ("s"), though the figure is nanoseconds.
+# the machine falls on every case alike. The program's own table goes to the
+# log: its ns_per_vertex column carries the library's unit for an inverted
+# rate ("s"), though the figure is nanoseconds.
 echo "bench: running the benchmark (about a minute on two cores); its raw output: $log"
 status=0
 "$dir/bench/range_selection_bench" --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true \
@@ -67,81 +53,71 @@ fi
 python3 - "$json" <<'EOF_PY'
 import json, re, statistics, sys
 
-NAME = re.compile(r"^BM_(\w+)/vertices:(\d+)/reused:([01])")
-SMALL, LARGE = 1000000, 10000000
-SIZES = ((SMALL, "1 M"), (LARGE, "10 M"))
-REGIMES = ((0, "fresh buffer"), (1, "reused buffer"))
+SIZES = {1000000: "1 M", 10000000: "10 M"}
+REGIMES = {0: "fresh buffer", 1: "reused buffer"}
 ORDER = ["Floor", "WalkAllOutside", "WalkAllInsideSelect", "WalkAllInsideInvert",
          "WalkAllInsideRandom", "WalkHalfInsideSelect"]
 
-# ns per vertex by (case, vertices, reused): the median of the repetitions, or
-# the mean of the plain runs when the program ran without repetitions.
-medians, plain, failed = {}, {}, set()
+# Every run's ns per vertex by (case, vertices, reused); the file holds the
+# single runs beside the library's aggregates, whose median is theirs.
+runs, failed = {}, set()
 for run in json.load(open(sys.argv[1]))["benchmarks"]:
-    m = NAME.match(run.get("run_name", run["name"]))
-    if not m:
-        continue
-    key = (m[1], int(m[2]), int(m[3]))
-    if run.get("error_occurred"):
+    m = re.match(r"BM_(\w+)/vertices:(\d+)/reused:([01])", run["name"])
+    if m and run.get("error_occurred"):
         failed.add("%s: %s" % (run["name"], run.get("error_message", "")))
-    elif run.get("run_type") != "aggregate":
-        plain.setdefault(key, []).append(run["ns_per_vertex"])
-    elif run.get("aggregate_name") == "median":
-        medians[key] = run["ns_per_vertex"]
-ns = medians or {k: statistics.mean(v) for k, v in plain.items()}
+    elif m and run.get("run_type") != "aggregate":
+        runs.setdefault((m[1], int(m[2]), int(m[3])), []).append(run["ns_per_vertex"])
 if failed:
     print("\nFAILED runs:\n  " + "\n  ".join(sorted(failed)))
-if not ns:
+if not runs:
     sys.exit("no benchmark results in " + sys.argv[1])
-found = {k[0] for k in ns}
+ns = {key: statistics.median(values) for key, values in runs.items()}
+get = lambda case, n, reused: ns.get((case, n, reused))
+found = {key[0] for key in ns}
 cases = [c for c in ORDER if c in found] + sorted(found - set(ORDER))
 width = max(len(c) for c in cases) + 2
-get = lambda case, n, reused: ns.get((case, n, reused))
+repetitions = max(len(values) for values in runs.values())
 
-print("\nCPU time per vertex, in ns (%s)" % ("median of 5 repetitions" if medians else "mean"))
-print(" " * width + "".join("%18s" % title for _, title in REGIMES))
-print(" " * width + "%9s%9s" % ("1 M", "10 M") * len(REGIMES))
+print("\nCPU time per vertex, in ns (%s)" % ("median of %d repetitions" % repetitions
+                                          if repetitions > 1 else "one run"))
+print(" " * width + "".join("%18s" % title for title in REGIMES.values()))
+print(" " * width + "%9s%9s" % tuple(SIZES.values()) * len(REGIMES))
+cell = lambda value: "%9s" % "-" if value is None else "%9.2f" % value
 for case in cases:
-    print(case.ljust(width) + "".join("%9.2f" % v if v is not None else "%9s" % "-"
-                                      for r, _ in REGIMES for n, _ in SIZES for v in [get(case, n, r)]))
+    print(case.ljust(width) + "".join(cell(get(case, n, r)) for r in REGIMES for n in SIZES))
 
 misses = noise = 0
-def verdict(ok):
-    global misses
-    misses += not ok
-    return "ok" if ok else "MISS"
-
 print("\nWalk / floor: the all-outside walk's time per vertex over the floor's, a ratio (target <= 1.25)")
-for r, title in REGIMES:
-    for n, label in SIZES:
+for r, title in REGIMES.items():
+    for n, label in SIZES.items():
         walk, floor = get("WalkAllOutside", n, r), get("Floor", n, r)
         if walk is not None and floor is not None:
-            print("  %-14s %-5s %6.3f  %s" % (title, label, walk / floor, verdict(walk / floor <= 1.25)))
+            ok = walk / floor <= 1.25
+            misses += not ok
+            print("  %-14s %-5s %6.3f  %s" % (title, label, walk / floor, "ok" if ok else "MISS"))
 
 print("\nScaling: 10 M cost / (10 x 1 M cost), a ratio (target 1.00 +/- 0.15);"
       " 'vs floor' divides by the floor's own figure")
-for r, title in REGIMES:
-    floor_small, floor_large = get("Floor", SMALL, r), get("Floor", LARGE, r)
-    floor_scale = floor_large / floor_small if floor_small and floor_large else None
-    floor_off = floor_scale is not None and abs(floor_scale - 1.0) > 0.15
-    print("  %s%s" % (title, "  (the floor itself is off target: the machine, not the walk)"
-                            if floor_off else ""))
+scaling = {(case, r): get(case, 10000000, r) / get(case, 1000000, r)
+           for case in cases for r in REGIMES if get(case, 1000000, r) and get(case, 10000000, r)}
+for r, title in REGIMES.items():
+    floor = scaling.get(("Floor", r))
+    floor_off = floor is not None and abs(floor - 1.0) > 0.15
+    print("  " + title + ("  (the floor itself is off target: the machine, not the walk)" if floor_off else ""))
     for case in cases:
-        small, large = get(case, SMALL, r), get(case, LARGE, r)
-        if small is None or large is None:
+        if (case, r) not in scaling:
             continue
-        scale = large / small
-        on = abs(scale - 1.0) <= 0.15
-        relative = scale / floor_scale if floor_scale and case != "Floor" else None
-        # The reference loop itself off target is the machine; so is a case
-        # that scales as the floor does.
-        if not on and (case == "Floor" or (floor_off and relative is not None
-                                            and abs(relative - 1.0) <= 0.15)):
+        scale = scaling[case, r]
+        relative = scale / floor if floor and case != "Floor" else None
+        # The floor off target is the machine; so is a case that scales as the floor does.
+        if abs(scale - 1.0) <= 0.15:
+            word = "ok"
+        elif case == "Floor" or (floor_off and relative is not None and abs(relative - 1.0) <= 0.15):
             word, noise = "noise", noise + 1
         else:
-            word = verdict(on)
-        line = "    %s %6.3f  %-5s" % (case.ljust(width), scale, word)
-        print(line + ("  vs floor %6.3f" % relative if relative is not None else ""))
+            word, misses = "MISS", misses + 1
+        print("    %s %6.3f  %-5s" % (case.ljust(width), scale, word)
+              + ("  vs floor %6.3f" % relative if relative is not None else ""))
 
 print()
 if noise:

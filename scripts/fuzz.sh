@@ -1,23 +1,18 @@
 #!/usr/bin/env bash
-# A long fuzzing pass over the edit boxes' number text: builds the fuzz target
-# in build/fuzz and runs it for the given number of seconds, keeping what it
-# learns in build/fuzz/corpus for the next pass. Findings go to
-# build/fuzz/findings. Prints a progress line at least every 30 s; Ctrl-C
-# stops the pass early and reports what ran. Exits 1 when something was
-# found, 2 on a usage error, 130 when interrupted with nothing found.
+# usage: scripts/fuzz.sh SECONDS
+# Fuzzes the number text of the range dialog for SECONDS seconds (a whole
+# number, at least 1) against an independent reference, e.g. scripts/fuzz.sh
+# 600: builds the fuzz target in build/fuzz and runs it, keeping what it learns
+# in build/fuzz/corpus for the next pass; findings go to build/fuzz/findings.
+# Prints a progress line at least every 30 s; Ctrl-C stops the pass early and
+# reports what ran. Exits 1 when something was found, 2 on a usage error, 130
+# when interrupted with nothing found.
 set -euo pipefail
-usage() {
-    cat <<'USAGE'
-Usage: scripts/fuzz.sh SECONDS
-Fuzzes the number text of the range dialog for SECONDS seconds (a whole
-number, at least 1) against an independent reference, e.g. scripts/fuzz.sh 600.
-Findings go to build/fuzz/findings, the corpus is kept in build/fuzz/corpus.
-USAGE
-}
-case "${1:-}" in -h | --help) usage; exit 0 ;; esac
+help() { sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"; }
+case "${1:-}" in -h | --help) help; exit 0 ;; esac
 if [ $# -ne 1 ] || ! [[ "$1" =~ ^[0-9]{1,9}$ ]] || [ "$((10#$1))" -lt 1 ]; then
     echo "fuzz: expected the duration in seconds, a whole number of at least 1" >&2
-    usage >&2
+    help >&2
     exit 2
 fi
 seconds=$((10#$1))

@@ -1,21 +1,19 @@
 #!/usr/bin/env bash
+# usage: scripts/test.sh [STEP...]
+#   STEP is native, native-asan, valgrind, fuzz, win32 or win64; by default all
+#   of them. scripts/test.sh native win32: the quick cycle.
 # Runs the tests: installs what is missing, builds the presets, then runs the
 # native unit tests (plain, under ASan/UBSan, and under valgrind for what the
 # sanitizers cannot see), a short fuzz pass over the number syntax, and the
 # Wine tests against the real 32-bit and 64-bit DLLs. The Wine runs go in the
 # background beside the native steps, each on a virtual display of its own.
-#
-#   scripts/test.sh [STEP...]   STEP is native, native-asan, valgrind, fuzz,
-#                               win32 or win64; by default all of them.
-#                               scripts/test.sh native win32: the quick cycle
-#
 # Each step's output is printed when it ends (a build's only when it failed),
 # with its time; a step still going says so every 20 s; the logs stay in
 # build/test-logs/. The last line counts the tests of every step: "test: N
 # passed, N failed, N skipped". Exits 1 when anything failed.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
-help() { echo "usage: scripts/test.sh [STEP...]"; sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"; }
+help() { sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"; }
 all=(native native-asan valgrind fuzz win32 win64)
 case "${1-}" in -h | --help) help; exit 0 ;; esac
 for arg in "$@"; do
@@ -31,60 +29,50 @@ mkdir -p "$logs"
 rm -f "$logs"/*.log "$logs"/*.status
 start=$SECONDS passed=0 failed=0 skipped=0 summary=()
 
-# The counts in a step's log: CTest's summary (a skipped test counts there as
+# count LOG STATUS: adds up CTest's summary (a skipped test counts there as
 # passed, a disabled one not at all) and its list of tests that did not run,
 # or else GoogleTest's (the valgrind pass). A failed step that counted no
 # failure counts as one.
 count() {
-    local p=0 f=0 s=0 gtest=(0 0 0) line
-    while read -r line; do
-        if [[ $line =~ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]]; then
-            f=$((f + BASH_REMATCH[1])) p=$((p + BASH_REMATCH[2] - BASH_REMATCH[1]))
-        elif [[ $line =~ ^[0-9]+\ -\ .*\ \((Skipped|Disabled)\)$ ]]; then
-            s=$((s + 1))
-            [ "${BASH_REMATCH[1]}" = Disabled ] || p=$((p - 1))
-        elif [[ $line =~ ^\[\ \ (PASSED|FAILED|SKIPPED)\ \ ?\]\ ([0-9]+)\ tests? ]]; then
-            case ${BASH_REMATCH[1]} in
-                PASSED) gtest[0]=$((gtest[0] + BASH_REMATCH[2])) ;;
-                FAILED) gtest[1]=$((gtest[1] + BASH_REMATCH[2])) ;;
-                SKIPPED) gtest[2]=$((gtest[2] + BASH_REMATCH[2])) ;;
-            esac
-        fi
-    done <"$1"
-    grep -q 'tests failed out of' "$1" || p=${gtest[0]} f=${gtest[1]} s=${gtest[2]}
-    if [ "$2" -ne 0 ] && [ "$f" -eq 0 ]; then f=1; fi
+    local p f s
+    read -r p f s < <(awk -v status="$2" '
+        / tests failed out of / { ctest = 1; f += $(NF - 5); p += $NF - $(NF - 5) }
+        /^[ \t]*[0-9]+ - .* \(Skipped\)$/ { p--; s++ }
+        /^[ \t]*[0-9]+ - .* \(Disabled\)$/ { s++ }
+        /^\[  (PASSED|FAILED|SKIPPED)  ?\] [0-9]+ tests?/ { gtest[$2] += $4 }
+        END {
+            if (!ctest) { p = gtest["PASSED"]; f = gtest["FAILED"]; s = gtest["SKIPPED"] }
+            print p + 0, (status && !f ? 1 : f + 0), s + 0
+        }' "$1")
     passed=$((passed + p)) failed=$((failed + f)) skipped=$((skipped + s))
 }
-
-log() { echo "$logs/${1// /-}.log"; }
 
 # run NAME COMMAND...: a step in the background, its output in its log, its
 # status and time in its .status file when it ends.
 run() {
-    (
-        began=$SECONDS status=0
-        "${@:2}" >"$(log "$1")" 2>&1 || status=$?
-        echo "$status $((SECONDS - began))" >"$logs/${1// /-}.status"
-    ) &
+    local file=$logs/${1// /-}
+    ( began=$SECONDS status=0
+      "${@:2}" >"$file.log" 2>&1 || status=$?
+      echo "$status $((SECONDS - began))" >"$file.status" ) &
     pids[$1]=$!
 }
 
 # await NAME: waits for a step, saying every 20 s that it goes on, then prints
 # its output (a build's only when it failed) and its time. Returns its status.
 await() {
-    local name=$1 status took i=0 word=done
+    local name=$1 file=$logs/${1// /-} status took i=0 word=done
     while kill -0 "${pids[$name]}" 2>/dev/null; do
         sleep 0.2
         ((++i % 100)) || echo "   ... $name: still going after $((SECONDS - start)) s of the run"
     done
     wait "${pids[$name]}" || true
-    read -r status took <"$logs/${name// /-}.status" || status=1 took=0
+    read -r status took <"$file.status" || status=1 took=0
     if [[ $name != *build ]]; then
-        cat "$(log "$name")"
+        cat "$file.log"
     elif [ "$status" -ne 0 ]; then
-        echo "the end of $(log "$name"):" && tail -n 30 "$(log "$name")"
+        echo "the end of $file.log:" && tail -n 30 "$file.log"
     fi
-    count "$(log "$name")" "$status"
+    count "$file.log" "$status"
     [ "$status" -eq 0 ] || word="FAILED (exit status $status)"
     printf '== %s: %s after %d s\n' "$name" "$word" "$took"
     summary+=("$(printf '%-22s %4d s  %s' "$name" "$took" "${word/#done/}")")

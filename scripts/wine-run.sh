@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# usage: wine-run.sh PROGRAM.exe [ARGUMENTS...]
 # Runs a Windows program of the win32 or win64 build under Wine the way the
 # tests and the demo need it: a private prefix under build/ of the program's
 # own bitness, Japanese ANSI code page 932, no crash dialog (a crash ends the
@@ -19,10 +20,9 @@
 #   WINEDEBUG       Wine's own debug channels (default -all)
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-usage="usage: wine-run.sh PROGRAM.exe [ARGUMENTS...]"
 case "${1:-}" in
-    -h | --help) echo "$usage"; sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"; exit 0 ;;
-    "") echo "$usage" >&2; exit 2 ;;
+    -h | --help) sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"; exit 0 ;;
+    "") sed -n '2s/^# //p' "$0" >&2; exit 2 ;;
 esac
 target=$1
 refuse() { echo "wine-run: $*" >&2; exit 2; }
@@ -60,7 +60,7 @@ if [ -z "${DISPLAY:-}" ]; then
     export CUBRIK_VIRTUAL_DISPLAY=1 WINE_RUN_ON_XVFB=1
     exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" "$@"
 fi
-if [ -z "${WINE_RUN_ON_XVFB:-}" ]; then unset CUBRIK_VIRTUAL_DISPLAY; fi
+[ -n "${WINE_RUN_ON_XVFB:-}" ] || unset CUBRIK_VIRTUAL_DISPLAY
 
 # Wine converts the command line and file names with the C library's charset,
 # plain ASCII when the locale is not installed: so it is compiled once into
@@ -76,7 +76,7 @@ fi
 [ ! -d "$locales/$locale_base.UTF-8" ] || export LOCPATH=$locales
 
 # The prefix, made once under a lock: quiet when it goes well; when a step
-# fails, what it said and which step it was, and no prefix marked as made.
+# fails, which step it was and what it said, and no prefix marked as made.
 if [ ! -f "$WINEPREFIX/.cubrik-prefix-4" ]; then
     mkdir -p "$(dirname "$WINEPREFIX")"
     (
@@ -85,26 +85,27 @@ if [ ! -f "$WINEPREFIX/.cubrik-prefix-4" ]; then
         echo "wine-run: creating the Wine prefix $WINEPREFIX (about 10 s, once)" >&2
         said=$(mktemp)
         trap 'rm -f "$said"' EXIT
-        step() {  # step WHAT COMMAND...
-            local status=0
-            env LC_ALL=ja_JP.UTF-8 "${@:2}" >"$said" 2>&1 </dev/null || status=$?
-            [ $status -eq 0 ] && return
+        # A step that fails ends the making here, saying which and what it said.
+        failed() {
             echo "wine-run: could not create the Wine prefix $WINEPREFIX ($WINEARCH):" \
-                "$1 failed with exit status $status; it said:" >&2
-            tail -n 40 "$said" | sed 's/^/  /' >&2
-            refuse "fix the cause (or remove $WINEPREFIX) and run again"
-        }
-        reg() { step "$1" wine reg add "${@:2}" /f; }
-        step "wineboot" wineboot -i
+                "$1 failed with exit status $2; it said:"
+            tail -n 40 "$said" | sed 's/^/  /'
+            echo "wine-run: fix the cause (or remove $WINEPREFIX) and run again"
+            exit 2
+        } >&3
+        trap 'failed "$BASH_COMMAND" $?' ERR
+        exec 3>&2 >"$said" 2>&1 </dev/null
+        export LC_ALL=ja_JP.UTF-8
+        wineboot -i
         # No debugger on a crash: the program ends and the caller sees it.
         aedebug='HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug'
-        reg "the crash debugger setting" "$aedebug" /v Debugger /d ''
-        reg "the crash debugger setting" "$aedebug" /v Auto /d 1
+        wine reg add "$aedebug" /v Debugger /d '' /f
+        wine reg add "$aedebug" /v Auto /d 1 /f
         # One virtual desktop window holds every window: Wine draws the title
         # bars itself, and a closing dialog need not wait for a window
         # manager that is not there (about a second per dialog otherwise).
-        reg "the virtual desktop setting" 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768
-        reg "the virtual desktop setting" 'HKCU\Software\Wine\Explorer' /v Desktop /d Default
+        wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f
+        wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f
         # Fonts as a Japanese Windows has them: Wine draws the title bar's
         # buttons with Marlett; the dialog names 9 pt Tahoma, which draws the
         # Latin text, and Tahoma's font link supplies the Japanese glyphs from
@@ -112,14 +113,13 @@ if [ ! -f "$WINEPREFIX/.cubrik-prefix-4" ]; then
         # title bars' MS UI Gothic is that face too. Text is smoothed in grey
         # where a font's own table allows it (Tahoma at 9 pt draws crisp,
         # from its bitmaps, on Windows too).
-        step "copying Wine's fonts" cp /usr/share/wine/fonts/{marlett,tahoma,tahomabd}.ttf \
-            "$WINEPREFIX/drive_c/windows/Fonts/"
-        reg "the font link" 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
-            /v Tahoma /t REG_MULTI_SZ /d 'ipagp.ttf,IPAPGothic'
-        reg "the font replacement" 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /d IPAPGothic
-        reg "the font smoothing setting" 'HKCU\Control Panel\Desktop' /v FontSmoothing /d 2
-        reg "the font smoothing setting" 'HKCU\Control Panel\Desktop' /v FontSmoothingType /t REG_DWORD /d 1
-        step "waiting for Wine to write the prefix" wineserver -w
+        cp /usr/share/wine/fonts/{marlett,tahoma,tahomabd}.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+        wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+            /v Tahoma /t REG_MULTI_SZ /d 'ipagp.ttf,IPAPGothic' /f
+        wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /d IPAPGothic /f
+        wine reg add 'HKCU\Control Panel\Desktop' /v FontSmoothing /d 2 /f
+        wine reg add 'HKCU\Control Panel\Desktop' /v FontSmoothingType /t REG_DWORD /d 1 /f
+        wineserver -w  # until the prefix is written
         touch "$WINEPREFIX/.cubrik-prefix-4"
     ) 9>"$WINEPREFIX.lock"
 fi
@@ -139,9 +139,7 @@ if [ -n "$dpi" ]; then
 fi
 
 # The locale gives the program its ANSI code page (ja_JP: 932).
-if [ -z "$dpi" ] && [ -z "${WINE_RUN_ON_XVFB:-}" ]; then
-    exec env LC_ALL="$locale_name" wine "$@"
-fi
+[ -n "$dpi" ] || [ -n "${WINE_RUN_ON_XVFB:-}" ] || exec env LC_ALL="$locale_name" wine "$@"
 unset WINE_RUN_ON_XVFB
 # On a display of its own, the Wine server this run starts, with its desktop
 # and services, ends before the display does (a server that was already

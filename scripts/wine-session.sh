@@ -1,25 +1,23 @@
 #!/usr/bin/env bash
+# usage: wine-session.sh start|stop PROGRAM.exe [ARGUMENTS...]
 # Keeps one Wine server, with its services, alive in a program's prefix for
 # a test run, so that each Wine program of the run finds them running: about
 # 0.3 s a program instead of 1.3 s. CTest starts and stops it
 # around the Wine tests (a fixture). Without DISPLAY it does nothing: each
 # program then has a virtual display, and so a server, of its own.
 #
-#   wine-session.sh start PROGRAM.exe [ARGUMENTS...]
-#       makes the prefix wine-run.sh gives the program (running it once, when
-#       the prefix is not there yet), then starts the kept server and its
-#       services, their output in PREFIX.session.log (they would hold the
-#       caller's output open for as long as they live)
-#   wine-session.sh stop PROGRAM.exe
-#       ends that prefix's server and every program it serves
+#   start   makes the prefix wine-run.sh gives the program (running it once,
+#           when the prefix is not there yet), then starts the kept server and
+#           its services, their output in PREFIX.session.log (they would hold
+#           the caller's output open for as long as they live)
+#   stop    ends that prefix's server and every program it serves
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-usage="usage: wine-session.sh start|stop PROGRAM.exe [ARGUMENTS...]"
 case "${1:-}" in
-    -h | --help) echo "$usage"; sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"; exit 0 ;;
+    -h | --help) sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"; exit 0 ;;
     start | stop) [ $# -ge 2 ] ;;
     *) false ;;
-esac || { echo "$usage" >&2; exit 2; }
+esac || { sed -n '2s/^# //p' "$0" >&2; exit 2; }
 [ -n "${DISPLAY:-}" ] || exit 0
 # The prefix wine-run.sh picks for the program.
 case $(file -b "$2") in
