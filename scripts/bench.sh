@@ -1,27 +1,17 @@
 #!/usr/bin/env bash
 # usage: scripts/bench.sh [--build-dir DIR] [extra benchmark flags...]
 # Builds the vertex walk benchmark (the native preset; with --build-dir, the
-# same target, RelWithDebInfo, in a folder of your own, so that a build in
-# progress is left alone), runs it (extra flags go to it, e.g.
-# --benchmark_filter=Floor) and prints from this run's JSON output alone, for a
-# buffer fresh from the system on every run (as the plug-in's heap serves a
-# block this large) and for a reused one (the walk's own work laid bare):
-#
-#   ns per vertex   CPU time (user and kernel, so page faults count) of one
-#                   walk per vertex; the median of five repetitions.
-#   walk / floor    the all-outside walk over the floor, a plain loop that does
-#                   only what no walk can avoid (the same buffer, one copy of
-#                   the points into it, the six comparisons). Target: at most
-#                   1.25, the command's own overhead (the host's function
-#                   table, the bookkeeping) at most a quarter of that work.
-#   scaling         the 10 M vertex run's cost over ten 1 M runs. Target: 1.00
-#                   within 0.15, a walk linear in the vertex count. When the
-#                   floor itself is off (caches, page faults: the machine), a
-#                   walk case that scales like it ("vs floor" within 1.00 +/-
-#                   0.15) counts as noise, not as a miss.
-#
+# same target in a folder of your own, so that a build in progress is left
+# alone), runs it (extra flags go to it, e.g. --benchmark_filter=Floor) and
+# prints from this run's JSON alone, for a buffer fresh from the system on
+# every run and for a reused one: the CPU time per vertex (median of five
+# repetitions), walk / floor (the all-outside walk over a plain loop doing only
+# what no walk can avoid; target at most 1.25) and scaling (10 M vertices over
+# ten 1 M runs; target 1.00 +/- 0.15, and a walk that scales like an
+# off-target floor counts as the machine's noise). The README and
+# bench/range_selection_bench.cpp say more.
 # Exit status: 0 when every figure is on target (noise included), 1 on a miss,
-# 2 when the benchmark could not run. See bench/range_selection_bench.cpp.
+# 2 when the benchmark could not run.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 dir=build/native

@@ -18,7 +18,7 @@ packages=(
     fonts-wine fonts-ipafont-gothic     # Tahoma, Marlett and IPA P Gothic for the dialog under Wine
     locales                             # the locales wine-run.sh compiles when the system lacks them
     xvfb xauth file                     # xvfb-run's virtual display; a Windows file's machine
-    imagemagick unzip                   # the demo's dialog picture; the package and guide checks
+    unzip                               # the package and guide checks
     python3 python3-pefile python3-matplotlib  # the checks (resources read with pefile), the demo's picture
 )
 # The 64-bit side, without recommends: those pull about 1.5 GB of media and

@@ -2,15 +2,12 @@
 # usage: scripts/test.sh [STEP...]
 #   STEP is native, native-asan, valgrind, fuzz, win32 or win64; by default all
 #   of them. scripts/test.sh native win32: the quick cycle.
-# Runs the tests: installs what is missing, builds the presets, then runs the
-# native unit tests (plain, under ASan/UBSan, and under valgrind for what the
-# sanitizers cannot see), a short fuzz pass over the number syntax, and the
-# Wine tests against the real 32-bit and 64-bit DLLs. The Wine runs go in the
-# background beside the native steps, each on a virtual display of its own.
-# Each step's output is printed when it ends (a build's only when it failed),
-# with its time; a step still going says so every 20 s; the logs stay in
-# build/test-logs/. The last line counts the tests of every step: "test: N
-# passed, N failed, N skipped". Exits 1 when anything failed.
+# Installs what is missing, builds the presets and runs the native unit tests
+# (plain, under ASan/UBSan and under valgrind), a short fuzz pass and the Wine
+# tests of both DLLs, each Wine run in the background on a virtual display of
+# its own. Each step's output and time is printed when it ends (a build's only
+# when it failed), its log kept in build/test-logs/. The last line counts the
+# tests: "test: N passed, N failed, N skipped". Exits 1 when anything failed.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 help() { sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"; }

@@ -6,10 +6,9 @@
 # around the Wine tests (a fixture). Without DISPLAY it does nothing: each
 # program then has a virtual display, and so a server, of its own.
 #
-#   start   makes the prefix wine-run.sh gives the program (running it once,
-#           when the prefix is not there yet), then starts the kept server and
-#           its services, their output in PREFIX.session.log (they would hold
-#           the caller's output open for as long as they live)
+#   start   makes the program's prefix (running it once through wine-run.sh)
+#           if needed, then starts the kept server and its services, their
+#           output in PREFIX.session.log, not the caller's (they outlive it)
 #   stop    ends that prefix's server and every program it serves
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)

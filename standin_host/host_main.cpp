@@ -1,9 +1,6 @@
-// host.exe: the stand-in host as a program. It loads a plug-in DLL the way the
-// modelling host does (identity queries, MQInit with its own file name), reads
-// a mesh from an OBJ file as the document's current object, runs command 0 and
-// prints what happened; with --script a script drives the dialog. This is its
-// Win32 side (files, code pages, the dialog's steps, its snapshot, and what
-// the summary reads from it); what it reads and writes is host_core.h's.
+// host.exe, the stand-in host as a program: it loads a plug-in as the modelling
+// host does, runs command 0 over an OBJ mesh and prints what happened. This is
+// its Win32 side (files, code pages, the dialog); host_core.h the rest.
 #include <windows.h>
 
 #include <fcntl.h>
@@ -178,10 +175,8 @@ static LRESULT CALLBACK WatchDialog(int code, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(g_watch, code, wParam, lParam);
 }
 
-// Everything host.exe prints is UTF-8, on every ANSI code page: the terminal's
-// under Wine, and the console's code page is set to it on Windows. The
-// plug-in's identity strings are Shift-JIS whatever the system (the host's
-// interface), so they are read from code page 932, not the ANSI one.
+// host.exe prints UTF-8 on every code page; the plug-in's identity strings are
+// Shift-JIS whatever the system (the host's interface), not ANSI text.
 static std::string FromShiftJis(const char *text)
 {
     return text ? Utf8(Widen(text, 932)) : "(null)";

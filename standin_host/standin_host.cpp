@@ -17,8 +17,6 @@ FakeHost &TheHost()
     return host;
 }
 
-void ResetDocument(const std::vector<Point3f> &points) { TheHost().Reset(points); }
-
 // The host's functions may be called from several threads at once (a host
 // can run the command on two); each call holds the document for its length.
 static SRWLOCK g_lock = SRWLOCK_INIT;

@@ -1,9 +1,7 @@
-// The stand-in host, for host.exe and the Wine tests: the modelling host's
-// side of the plug-in boundary, never part of the shipped DLL. It exports all
-// 122 host functions by their plain names (stdcall): the eight the plug-in
-// calls answer from the one fake host (test_support/fake_host.h), each under
-// a lock and logging the calling thread's id; a call to any of the 114 others
-// is noted and ends the process. And it loads a plug-in as the host does.
+// The modelling host's side of the plug-in boundary, for host.exe and the Wine
+// tests: its 122 functions exported by name (the eight the plug-in calls over
+// the one fake host, test_support/fake_host.h; any other call ends the
+// process), and the loading of a plug-in as the host does it.
 #pragma once
 
 #include <windows.h>
@@ -17,10 +15,6 @@
 
 // The one host the exports answer for, with its document and call log.
 FakeHost &TheHost();
-
-// TheHost().Reset(points): a fresh document with these points, none
-// selected, object 0 current, and an empty log.
-void ResetDocument(const std::vector<Point3f> &points);
 
 // A plug-in loaded by path, its seven entry points found by their plain names.
 #define CUBRIK_PLUGIN_ENTRIES(X)                                                                   \

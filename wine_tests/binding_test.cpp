@@ -35,7 +35,7 @@ TEST(Binding, ModuleNothingKeepsLoadedLeavesTheCommandInert)
 {
     // The table points into a file that was unmapped as MQInit returned:
     // the command opens no dialog and calls nothing, rather than crash.
-    ResetDocument({{-1, 0, 0}});
+    TheHost().Reset({{-1, 0, 0}});
     ASSERT_EQ(Plugin().init(BesideTests("standin_full.dll")), 1);
     EXPECT_EQ(RunCommand({Click(IDOK)}), 0);
     EXPECT_EQ(DrivenDialog(), nullptr) << "a dialog opened over a host that is gone";
@@ -73,7 +73,7 @@ TEST(Binding, FailedBindingKeepsTheLastWholeTable)
         SCOPED_TRACE(file);
         BindToThisHost();
         EXPECT_EQ(Plugin().init(file[0] == 'Z' ? file : BesideTests(file)), 0);
-        ResetDocument({{-1, 0, 0}});
+        TheHost().Reset({{-1, 0, 0}});
         EXPECT_EQ(RunCommand({Click(IDOK)}), 1);
         EXPECT_EQ(TheHost().selected, std::vector<bool>{true});
     }

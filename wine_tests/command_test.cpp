@@ -29,7 +29,7 @@ static std::vector<std::string> Walked(const std::vector<std::string> &then = {}
 
 TEST(Command, OtherIndexDoesNothing)
 {
-    ResetDocument(kRow);
+    TheHost().Reset(kRow);
     BindToThisHost();
     ArmDialogDriver({Click(IDCANCEL)}, 10);
     EXPECT_EQ(Plugin().modifyObject(1, TheHost().doc), 0);
@@ -41,7 +41,7 @@ TEST(Command, OtherIndexDoesNothing)
 
 TEST(Command, OkOnFreshDialogSelectsBelowXZero)
 {
-    ResetDocument(kRow);
+    TheHost().Reset(kRow);
     TheHost().selected[1] = true;  // outside: keeps its state
     BindToThisHost();
     EXPECT_EQ(RunCommand({Click(IDOK)}), 1);
@@ -53,7 +53,7 @@ TEST(Command, OkOnFreshDialogSelectsBelowXZero)
 
 TEST(Command, EnterActsAsOk)
 {
-    ResetDocument(kRow);
+    TheHost().Reset(kRow);
     BindToThisHost();
     EXPECT_EQ(RunCommand({Key(VK_RETURN)}), 1);
     EXPECT_EQ(TheHost().SelectedCount(), 3);
@@ -67,7 +67,7 @@ TEST(Command, CancelEscapeAndCloseBoxChangeNothing)
     } ways[] = {{"Cancel", Click(IDCANCEL)}, {"Escape", Key(VK_ESCAPE)}, {"close box", CloseBox()}};
     for (const auto &way : ways) {
         SCOPED_TRACE(way.how);
-        ResetDocument(kRow);
+        TheHost().Reset(kRow);
         BindToThisHost();
         EXPECT_EQ(RunCommand({Up(IDC_MAX_X_SPIN), way.step}), 0);
         EXPECT_EQ(HostCalls(), std::vector<std::string>{Call("MQ_GetWindowHandle")})
@@ -77,7 +77,7 @@ TEST(Command, CancelEscapeAndCloseBoxChangeNothing)
 
 TEST(Command, DialogSitsOnTheHostsWindow)
 {
-    ResetDocument(kRow);
+    TheHost().Reset(kRow);
     BindToThisHost();
     HWND main = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 80, 400,
                                 300, nullptr, nullptr, nullptr, nullptr);
@@ -91,7 +91,7 @@ TEST(Command, DialogSitsOnTheHostsWindow)
 
 TEST(Command, NoCurrentObjectAfterTheDialog)
 {
-    ResetDocument(kRow);
+    TheHost().Reset(kRow);
     TheHost().currentIndex = -1;
     BindToThisHost();
     EXPECT_EQ(RunCommand({Click(IDOK)}), 0);
@@ -107,7 +107,7 @@ TEST(Command, CountTooLargeForABufferReadsNothing)
 {
     for (int32_t count : {400000000, std::numeric_limits<int32_t>::max()}) {
         SCOPED_TRACE("count " + std::to_string(count));
-        ResetDocument(kRow);
+        TheHost().Reset(kRow);
         TheHost().overrideCount = true;
         TheHost().reportedCount = count;
         BindToThisHost();
@@ -140,7 +140,7 @@ TEST(Command, TypedTextReachesTheWalkAsAFloat)
         SCOPED_TRACE(std::string("typed \"") + row.text + "\"");
         const float below = nextafterf(row.value, -Inf);
         const float above = nextafterf(row.value, Inf);
-        ResetDocument({{below, 0, 0}, {row.value, 0, 0}, {above, 0, 0}});
+        TheHost().Reset({{below, 0, 0}, {row.value, 0, 0}, {above, 0, 0}});
         BindToThisHost();
         EXPECT_EQ(RunCommand({Type(IDC_MAX_X_EDIT, row.text), Click(IDOK)}), 1);
         EXPECT_EQ(TheHost().selected, (std::vector<bool>{true, false, false}))
@@ -153,7 +153,7 @@ TEST(Command, EveryBoundIsReadFromItsOwnBox)
 {
     // Lower bounds on X, Y, Z and upper bounds on Y, Z, X, each with its own
     // value; a vertex just outside each one, and one inside them all.
-    ResetDocument({{0, 0, 0},
+    TheHost().Reset({{0, 0, 0},
                    {-1.0f, 0, 0},
                    {0, -2.0f, 0},
                    {0, 0, -3.0f},
@@ -172,7 +172,7 @@ TEST(Command, EveryBoundIsReadFromItsOwnBox)
 
 TEST(Command, SwitchedOffBoundIsIgnoredWhateverItsText)
 {
-    ResetDocument({{4, 0, 0}, {6, 0, 0}, {-1, 0, 0}});
+    TheHost().Reset({{4, 0, 0}, {6, 0, 0}, {-1, 0, 0}});
     BindToThisHost();
     // The upper X bound goes off with 5 in its box: every vertex is inside.
     EXPECT_EQ(RunCommand({Type(IDC_MAX_X_EDIT, "5"), Click(IDC_MAX_X_CHECK), Click(IDOK)}), 1);
@@ -198,7 +198,7 @@ TEST(Command, EachModeEndToEnd)
     };
     for (const auto &row : rows) {
         SCOPED_TRACE("mode " + std::to_string(row.mode));
-        ResetDocument(kRow);
+        TheHost().Reset(kRow);
         TheHost().selected[2] = true;
         BindToThisHost();
         EXPECT_EQ(RunCommand({Mode(row.mode), Click(IDOK)}), 1);
@@ -210,7 +210,7 @@ TEST(Command, RandomModeDecidesEachInsideVertexOnce)
 {
     std::vector<Point3f> points;
     for (int i = 0; i < 2000; ++i) points.push_back({i % 2 ? 1.0f : -1.0f, 0, 0});
-    ResetDocument(points);
+    TheHost().Reset(points);
     for (size_t i = 0; i < points.size(); i += 4) TheHost().selected[i] = true;
     const std::vector<bool> before = TheHost().selected;
     BindToThisHost();

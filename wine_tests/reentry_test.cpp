@@ -129,7 +129,7 @@ TEST(CommandReentry, EachOpenDialogAppliesItsOwnChoice)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.inner);
-        ResetDocument(kRow);
+        TheHost().Reset(kRow);
         TheHost().selected[4] = true;  // only the inner walk may clear it
         BindToThisHost();
         int innerResult = -1;
@@ -153,7 +153,7 @@ TEST(CommandReentry, TwoThreadsEachApplyTheirOwnChoice)
     // A's is open with its choice made, then A confirms. The threads take
     // turns (Wine's drawing is not safe from two threads at once); the
     // choices select disjoint vertices.
-    ResetDocument(kRow);
+    TheHost().Reset(kRow);
     BindToThisHost();
     Signal aOpen, bOpen, aChosen, aDone, bDone;
     ThreadRun runs[] = {
@@ -200,7 +200,7 @@ TEST(CommandReentry, AQuitMessageIsNoOk)
     // The host closing down posts WM_QUIT while the dialog is open: the
     // dialog ends, nothing is selected, and the message is still there for
     // the host's own loop.
-    ResetDocument(kRow);
+    TheHost().Reset(kRow);
     BindToThisHost();
     const DriverStep quit = Do([](HWND) { PostQuitMessage(42); });
     EXPECT_EQ(RunCommand({SetText(IDC_MAX_X_EDIT, "9"), quit}), 0);
@@ -231,7 +231,7 @@ TEST(CommandReentry, BindingAgainWhileTheDialogIsOpen)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.file ? c.file : "this program");
-        ResetDocument(kRow);
+        TheHost().Reset(kRow);
         BindToThisHost();
         char self[MAX_PATH];
         GetModuleFileNameA(nullptr, self, MAX_PATH);
