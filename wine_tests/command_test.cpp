@@ -154,12 +154,12 @@ TEST(Command, EveryBoundIsReadFromItsOwnBox)
     // Lower bounds on X, Y, Z and upper bounds on Y, Z, X, each with its own
     // value; a vertex just outside each one, and one inside them all.
     TheHost().Reset({{0, 0, 0},
-                   {-1.0f, 0, 0},
-                   {0, -2.0f, 0},
-                   {0, 0, -3.0f},
-                   {1.5f, 0, 0},
-                   {0, 2.5f, 0},
-                   {0, 0, 3.5f}});
+                     {-1.0f, 0, 0},
+                     {0, -2.0f, 0},
+                     {0, 0, -3.0f},
+                     {1.5f, 0, 0},
+                     {0, 2.5f, 0},
+                     {0, 0, 3.5f}});
     BindToThisHost();
     EXPECT_EQ(RunCommand(
                   {Click(IDC_MIN_X_CHECK), Type(IDC_MIN_X_EDIT, "-1"), Click(IDC_MIN_Y_CHECK),
