@@ -25,7 +25,7 @@ for arg in "$@"; do
         --interactive) interactive=1 ;;
         --docs) docs=1 ;;
         --win32 | --win64) platform=${arg#--} ;;
-        -h | --help) sed -n '2,16s/^# \{0,1\}//p' "$0"; exit 0 ;;
+        -h | --help) sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"; exit 0 ;;
         *) echo "$usage" >&2; exit 2 ;;
     esac
 done

@@ -19,7 +19,7 @@ packages=(
     locales                             # the locales wine-run.sh compiles when the system lacks them
     xvfb xauth file                     # xvfb-run's virtual display; a Windows file's machine
     unzip                               # the package and guide checks
-    python3 python3-pefile python3-matplotlib  # the checks (resources read with pefile), the demo's picture
+    python3 python3-pefile python3-matplotlib python3-pil  # the packaging checks, the demo's pictures
 )
 # The 64-bit side, without recommends: those pull about 1.5 GB of media and
 # GPU libraries that nothing here uses. Chromium (about 300 MB) opens the

@@ -124,6 +124,12 @@ if [ ! -f "$WINEPREFIX/.cubrik-prefix-4" ]; then
     ) 9>"$WINEPREFIX.lock"
 fi
 
+# On a display of its own, a Wine server this run starts (for the DPI too) ends
+# before the display does; one a test run keeps is left alone (-k0 only asks).
+own_server=0
+[ -z "${WINE_RUN_ON_XVFB:-}" ] || wineserver -k0 2>/dev/null || own_server=1
+unset WINE_RUN_ON_XVFB
+
 # The display's DPI for this run, written back to 96 when it ends however it
 # ends; the lock keeps two such runs from changing it under each other.
 set_dpi() {
@@ -139,13 +145,7 @@ if [ -n "$dpi" ]; then
 fi
 
 # The locale gives the program its ANSI code page (ja_JP: 932).
-[ -n "$dpi" ] || [ -n "${WINE_RUN_ON_XVFB:-}" ] || exec env LC_ALL="$locale_name" wine "$@"
-unset WINE_RUN_ON_XVFB
-# On a display of its own, the Wine server this run starts, with its desktop
-# and services, ends before the display does (a server that was already
-# running, kept by a test run, is left alone: -k0 only asks whether it is).
-own_server=0
-[ -z "${CUBRIK_VIRTUAL_DISPLAY:-}" ] || wineserver -k0 2>/dev/null || own_server=1
+[ -n "$dpi" ] || [ $own_server -eq 1 ] || exec env LC_ALL="$locale_name" wine "$@"
 status=0
 env LC_ALL="$locale_name" wine "$@" || status=$?
 if [ -n "$dpi" ]; then set_dpi 96; trap - EXIT; fi

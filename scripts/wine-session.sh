@@ -9,7 +9,7 @@
 #   start   makes the program's prefix (running it once through wine-run.sh)
 #           if needed, then starts the kept server and its services, their
 #           output in PREFIX.session.log, not the caller's (they outlive it)
-#   stop    ends that prefix's server and every program it serves
+#   stop    ends that prefix's server (whoever started it) and its programs
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 case "${1:-}" in
@@ -34,9 +34,12 @@ if [ ! -f "$WINEPREFIX/.cubrik-prefix-4" ]; then
     # kept one can start.
     "$here/wine-run.sh" "${@:2}" </dev/null >>"$log" 2>&1 || true
     wineserver -w
+    [ -f "$WINEPREFIX/.cubrik-prefix-4" ] || { cat "$log"; exit 1; }
 fi
-wineserver -p >>"$log" 2>&1 || true  # (another run's server: kept as it is)
+# Kept 30 s past its last program, so that it ends by itself after a run
+# that never stopped it; another run's server is used as it is.
+wineserver -p30 >>"$log" 2>&1 || true
 # A program that opens a window (rundll32 makes a hidden one) starts the
 # desktop and the services; its own call does nothing.
-WINEDEBUG=-all wine rundll32.exe user32.dll,GetDesktopWindow </dev/null >>"$log" 2>&1 ||
+LC_ALL=ja_JP.UTF-8 WINEDEBUG=-all wine rundll32.exe user32.dll,GetDesktopWindow </dev/null >>"$log" 2>&1 ||
     { cat "$log"; exit 1; }

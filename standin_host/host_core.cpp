@@ -97,34 +97,34 @@ namespace {
 enum Takes { NOTHING, CONTROL, CONTROL_AND_TEXT, NUMBER, TEXT };
 const struct Word {
     const char *word;
-    ScriptAction action;
+    DriverAction action;
     Takes takes;
     int id, value;  // ok's button, escape's key
 } kWords[] = {
-    {"up", ScriptAction::Up, CONTROL, 0, 0},
-    {"down", ScriptAction::Down, CONTROL, 0, 0},
-    {"type", ScriptAction::Type, CONTROL_AND_TEXT, 0, 0},
-    {"set", ScriptAction::Set, CONTROL_AND_TEXT, 0, 0},
-    {"click", ScriptAction::Click, CONTROL, 0, 0},
-    {"check", ScriptAction::Click, CONTROL, 0, 0},
-    {"mode", ScriptAction::Mode, NUMBER, 0, 0},
-    {"ok", ScriptAction::Click, NOTHING, 1, 0},       // IDOK
-    {"cancel", ScriptAction::Click, NOTHING, 2, 0},   // IDCANCEL
-    {"escape", ScriptAction::Key, NOTHING, 0, 0x1B},  // VK_ESCAPE
-    {"enter", ScriptAction::Key, NOTHING, 0, 0x0D},   // VK_RETURN
-    {"close", ScriptAction::Close, NOTHING, 0, 0},
-    {"pause", ScriptAction::Pause, NUMBER, 0, 0},
-    {"snapshot", ScriptAction::Snapshot, TEXT, 0, 0},
+    {"up", DriverAction::SpinUp, CONTROL, 0, 0},
+    {"down", DriverAction::SpinDown, CONTROL, 0, 0},
+    {"type", DriverAction::Type, CONTROL_AND_TEXT, 0, 0},
+    {"set", DriverAction::SetText, CONTROL_AND_TEXT, 0, 0},
+    {"click", DriverAction::Click, CONTROL, 0, 0},
+    {"check", DriverAction::Click, CONTROL, 0, 0},
+    {"mode", DriverAction::ChooseMode, NUMBER, 0, 0},
+    {"ok", DriverAction::Click, NOTHING, 1, 0},       // IDOK
+    {"cancel", DriverAction::Click, NOTHING, 2, 0},   // IDCANCEL
+    {"escape", DriverAction::Key, NOTHING, 0, 0x1B},  // VK_ESCAPE
+    {"enter", DriverAction::Key, NOTHING, 0, 0x0D},   // VK_RETURN
+    {"close", DriverAction::CloseBox, NOTHING, 0, 0},
+    {"pause", DriverAction::Pause, NUMBER, 0, 0},
+    {"snapshot", DriverAction::Call, TEXT, 0, 0},
 };
 enum { MODE_COUNT = 4, LONGEST_PAUSE_MS = 60000 };
 const char kBlanks[] = " \t\r\n";
 
 // "" when the action can act on control id, else why not, with the numbers
 // it can: axis by axis, lower bound then upper, and OK and Cancel for a click.
-std::string CheckControl(ScriptAction action, int id)
+std::string CheckControl(DriverAction action, int id)
 {
-    const bool click = action == ScriptAction::Click;
-    const bool edit = action == ScriptAction::Type || action == ScriptAction::Set;
+    const bool click = action == DriverAction::Click;
+    const bool edit = action == DriverAction::Type || action == DriverAction::SetText;
     std::string known;
     for (int row : {0, 3, 1, 4, 2, 5}) {
         const BoundIds &b = kBoundIds[row];
@@ -199,9 +199,9 @@ std::string ReadStep(const Word &w, const char *rest, ScriptStep &step)
         return "unexpected " + Quoted(rest + strspn(rest, kBlanks)) + " after " + after;
     }
     if (w.takes == CONTROL || w.takes == CONTROL_AND_TEXT) return CheckControl(w.action, step.id);
-    if (w.action == ScriptAction::Mode && (step.value < 0 || step.value >= MODE_COUNT))
+    if (w.action == DriverAction::ChooseMode && (step.value < 0 || step.value >= MODE_COUNT))
         return "the operation list has entries 0 to " + std::to_string(MODE_COUNT - 1);
-    if (w.action == ScriptAction::Pause && (step.value < 0 || step.value > LONGEST_PAUSE_MS))
+    if (w.action == DriverAction::Pause && (step.value < 0 || step.value > LONGEST_PAUSE_MS))
         return "a pause lasts 0 to " + std::to_string(LONGEST_PAUSE_MS) + " ms";
     return "";
 }
@@ -232,8 +232,8 @@ bool ParseScript(const std::string &script, std::vector<ScriptStep> &steps, std:
             error = step.source + ": " + problem;
             return false;
         }
-        if (step.action == ScriptAction::Close ||
-            (step.action == ScriptAction::Click && (step.id == 1 || step.id == 2)))
+        if (step.action == DriverAction::CloseBox ||
+            (step.action == DriverAction::Click && (step.id == 1 || step.id == 2)))
             endedBy = step.source;
         steps.push_back(step);
     }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host_api/host_api.h"
+#include "test_support/driver_action.h"
 
 inline std::string Quoted(const std::string &text) { return "\"" + text + "\""; }
 
@@ -24,11 +25,10 @@ struct HostOptions {
 // help, else what is wrong with them.
 std::string ParseOptions(const std::vector<std::string> &args, HostOptions &options);
 
-// A --script step, its action in the dialog driver's order (Key's value is a
-// virtual-key code); source names it in messages: script step 3 "up 1012".
-enum class ScriptAction { Up, Down, Type, Set, Click, Mode, Key, Close, Pause, Snapshot };
+// A --script step, as the dialog driver does it (a snapshot is its Call);
+// source names it in messages: script step 3 "up 1012".
 struct ScriptStep {
-    ScriptAction action;
+    DriverAction action;
     int id = 0, value = 0;
     std::string text, source;
 };

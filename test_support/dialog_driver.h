@@ -13,19 +13,7 @@
 #include <string>
 #include <vector>
 
-enum class DriverAction {
-    SpinUp,       // a mouse click on the up arrow of spin `id`
-    SpinDown,     // a mouse click on the down arrow of spin `id`
-    Type,         // select all of edit `id` and type `text` key by key
-    SetText,      // SetDlgItemTextA(id, text)
-    Click,        // a click on button or checkbox `id` (BM_CLICK)
-    ChooseMode,   // choose entry `value` of the operation list, as the user would
-    Key,          // key `value` (a virtual-key code) pressed and released on the focus
-    CloseBox,     // the close box in the title bar
-    Pause,        // waits `value` milliseconds before the next step
-    Call,         // calls `call` with the dialog (it may run the command again)
-    SpinReports,  // what spin `id` does for a step it takes: moves to `value`, tells the dialog
-};
+#include "test_support/driver_action.h"
 
 struct DriverStep {
     DriverAction action;
