@@ -126,7 +126,7 @@ std::string CheckControl(DriverAction action, int id)
     const bool click = action == DriverAction::Click;
     const bool edit = action == DriverAction::Type || action == DriverAction::SetText;
     std::string known;
-    for (int row : {0, 3, 1, 4, 2, 5}) {
+    for (int row : kAxisByAxis) {
         const BoundIds &b = kBoundIds[row];
         known += " " + std::to_string(click ? b.check : edit ? b.edit : b.spin);
     }

@@ -13,6 +13,8 @@
 #include "test_support/driver_action.h"
 
 inline std::string Quoted(const std::string &text) { return "\"" + text + "\""; }
+// kBoundIds' rows (dialog/resource_ids.h) as the summary lists them: x lower, x upper, y lower...
+constexpr int kAxisByAxis[] = {0, 3, 1, 4, 2, 5};
 
 extern const char kUsage[];
 struct HostOptions {

@@ -155,7 +155,7 @@ static LRESULT CALLBACK WatchDialog(int code, WPARAM wParam, LPARAM lParam)
         !GetClassNameA(dialog, cls, sizeof cls) || strcmp(cls, "#32770") != 0)
         return CallNextHookEx(g_watch, code, wParam, lParam);
     g_run.opened = true;
-    for (int row : {0, 3, 1, 4, 2, 5}) {  // axis by axis, lower bound then upper
+    for (int row : kAxisByAxis) {
         const BoundIds &b = kBoundIds[row];
         if (SendDlgItemMessageA(dialog, b.check, BM_GETCHECK, 0, 0) != BST_CHECKED) continue;
         char ansi[EDIT_TEXT_BUFFER] = "";
