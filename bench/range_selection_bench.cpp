@@ -27,7 +27,7 @@
 #include <vector>
 
 #include "selection/range_selection.h"
-#include "test_support/fake_host.h"
+#include "standin_engine/fake_host.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <new>
 
 #include "selection/range_selection.h"
-#include "test_support/fake_host.h"
+#include "standin_engine/fake_host.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "host_api/host_api.h"
-#include "test_support/driver_action.h"
+#include "standin_engine/driver_action.h"
 
 inline std::string Quoted(const std::string &text) { return "\"" + text + "\""; }
 // kBoundIds' rows (dialog/resource_ids.h) as the summary lists them: x lower, x upper, y lower...

@@ -15,8 +15,8 @@
 #include "numbers/number_text.h"
 #include "standin_host/host_core.h"
 #include "standin_host/standin_host.h"
-#include "test_support/dialog_driver.h"
-#include "test_support/wide_text.h"
+#include "standin_engine/dialog_driver.h"
+#include "standin_engine/wide_text.h"
 
 // Every message of host.exe's own goes out here; returns the exit status.
 static int Fail(const std::string &message, int status = 2)

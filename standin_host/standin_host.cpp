@@ -3,7 +3,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "test_support/wide_text.h"
+#include "standin_engine/wide_text.h"
 
 #define HOST_EXPORT extern "C" __declspec(dllexport)
 

@@ -1,6 +1,6 @@
 // The modelling host's side of the plug-in boundary, for host.exe and the Wine
 // tests: its 122 functions exported by name (the eight the plug-in calls over
-// the one fake host, test_support/fake_host.h; any other call ends the
+// the one fake host, standin_engine/fake_host.h; any other call ends the
 // process), and the loading of a plug-in as the host does it.
 #pragma once
 
@@ -11,7 +11,7 @@
 
 #include "host_api/host_api.h"
 #include "plugin/plugin_exports.h"
-#include "test_support/fake_host.h"
+#include "standin_engine/fake_host.h"
 
 // The one host the exports answer for, with its document and call log.
 FakeHost &TheHost();

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "standin_host/standin_host.h"
-#include "test_support/dialog_driver.h"
+#include "standin_engine/dialog_driver.h"
 
 // MQInit with this program's own file name, as the host does; checked.
 void BindToThisHost();

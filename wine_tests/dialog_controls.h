@@ -13,7 +13,7 @@
 
 #include "dialog/range_dialog_internal.h"
 #include "selection/range_selection.h"
-#include "test_support/dialog_driver.h"
+#include "standin_engine/dialog_driver.h"
 
 // The dialog, open for one test: created from cubrik.dll's template with the
 // dialog's own procedure (the DLL's object), over a run and record of its

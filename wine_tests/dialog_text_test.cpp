@@ -17,7 +17,7 @@
 #include "selection/range_selection.h"
 #include "wine_tests/command_run.h"
 #include "wine_tests/dialog_controls.h"
-#include "test_support/wide_text.h"
+#include "standin_engine/wide_text.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "test_support/wide_text.h"
+#include "standin_engine/wide_text.h"
 #include "wine_tests/hex.h"
 #include "wine_tests/plugin_load.h"
 

@@ -19,7 +19,7 @@
 #include <gtest/gtest.h>
 
 #include "dialog/resource_ids.h"
-#include "test_support/wide_text.h"
+#include "standin_engine/wide_text.h"
 #include "wine_tests/dialog_controls.h"
 
 namespace {

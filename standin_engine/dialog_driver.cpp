@@ -1,4 +1,4 @@
-#include "test_support/dialog_driver.h"
+#include "standin_engine/dialog_driver.h"
 
 #include <stdio.h>
 #include <string.h>

@@ -1,7 +1,7 @@
 // The fake host behind g_host, the way in of the native unit tests and the
 // benchmark (on Windows the plug-in binds the stand-in host's exports by name
 // instead).
-#include "test_support/fake_host.h"
+#include "standin_engine/fake_host.h"
 
 // The one host the table's functions answer for.
 static FakeHost *g_fake;

@@ -1,4 +1,4 @@
-#include "test_support/fake_host.h"
+#include "standin_engine/fake_host.h"
 
 #include <string.h>
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "test_support/driver_action.h"
+#include "standin_engine/driver_action.h"
 
 struct DriverStep {
     DriverAction action;
