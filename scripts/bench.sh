@@ -13,10 +13,10 @@
 # Exit status: 0 when every figure is on target (noise included), 1 on a miss,
 # 2 when the benchmark could not run.
 set -euo pipefail
+. "$(dirname "${BASH_SOURCE[0]}")/help.sh" "$@"
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 dir=build/native
 case "${1:-}" in
-    -h | --help) sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"; exit 0 ;;
     --build-dir) dir=${2:?--build-dir needs a directory}; shift 2 ;;
 esac
 cmake --preset native -B "$dir" >/dev/null

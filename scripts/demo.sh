@@ -15,9 +15,9 @@
 #   --win64          any of the above with the 64-bit DLL and host (build/win64,
 #                    cubrik-1.00-win64.zip); --win32, the default, the 32-bit ones
 set -euo pipefail
+. "$(dirname "${BASH_SOURCE[0]}")/help.sh" "$@"
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$PWD
-usage=$(sed -n '2s/^# //p' "$0")
 
 interactive=0 docs=0 platform=win32
 for arg in "$@"; do
@@ -25,11 +25,10 @@ for arg in "$@"; do
         --interactive) interactive=1 ;;
         --docs) docs=1 ;;
         --win32 | --win64) platform=${arg#--} ;;
-        -h | --help) sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"; exit 0 ;;
-        *) echo "$usage" >&2; exit 2 ;;
+        *) usage_error "unknown argument '$arg'" ;;
     esac
 done
-[ $((interactive + docs)) -le 1 ] || { echo "$usage" >&2; exit 2; }
+[ $((interactive + docs)) -le 1 ] || usage_error "--interactive and --docs do not go together"
 
 "$root/scripts/setup.sh"
 

@@ -8,12 +8,9 @@
 # reports what ran. Exits 1 when something was found, 2 on a usage error, 130
 # when interrupted with nothing found.
 set -euo pipefail
-help() { sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"; }
-case "${1:-}" in -h | --help) help; exit 0 ;; esac
+. "$(dirname "${BASH_SOURCE[0]}")/help.sh" "$@"
 if [ $# -ne 1 ] || ! [[ "$1" =~ ^[0-9]{1,9}$ ]] || [ "$((10#$1))" -lt 1 ]; then
-    echo "fuzz: expected the duration in seconds, a whole number of at least 1" >&2
-    help >&2
-    exit 2
+    usage_error "expected the duration in seconds, a whole number of at least 1"
 fi
 seconds=$((10#$1))
 cd "$(dirname "${BASH_SOURCE[0]}")/.."

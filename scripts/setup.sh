@@ -1,15 +1,12 @@
 #!/usr/bin/env bash
+# usage: scripts/setup.sh   (no arguments)
 # Installs what building and testing cubrik needs on Debian 12, and only what
 # is missing: safe to run any number of times. Adds the i386 architecture for
 # 32-bit Wine first when it is not there. The checks run Debian's python3
 # (/usr/bin/python3), which has python3-pefile and python3-matplotlib.
 set -euo pipefail
-usage="usage: scripts/setup.sh   (no arguments)"
-case "${1-}" in
-    -h | --help) echo "$usage"; sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"; exit 0 ;;
-    "") ;;
-    *) echo "$usage" >&2; exit 2 ;;
-esac
+. "$(dirname "${BASH_SOURCE[0]}")/help.sh" "$@"
+[ $# -eq 0 ] || usage_error "takes no arguments"
 packages=(
     cmake g++ clang libclang-rt-14-dev  # every build; the fuzz build (libFuzzer's runtime)
     libgtest-dev libbenchmark-dev libfast-float-dev  # native tests, benchmark, number text

@@ -9,12 +9,11 @@
 # when it failed), its log kept in build/test-logs/. The last line counts the
 # tests: "test: N passed, N failed, N skipped". Exits 1 when anything failed.
 set -euo pipefail
+. "$(dirname "${BASH_SOURCE[0]}")/help.sh" "$@"
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
-help() { sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"; }
 all=(native native-asan valgrind fuzz win32 win64)
-case "${1-}" in -h | --help) help; exit 0 ;; esac
 for arg in "$@"; do
-    [[ " ${all[*]} " == *" $arg "* ]] || { echo "test: unknown step '$arg'" >&2; help >&2; exit 2; }
+    [[ " ${all[*]} " == *" $arg "* ]] || usage_error "unknown step '$arg'"
 done
 [ $# -gt 0 ] || set -- "${all[@]}"
 steps=" $* "

@@ -20,10 +20,8 @@
 #   WINEDEBUG       Wine's own debug channels (default -all)
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-case "${1:-}" in
-    -h | --help) sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"; exit 0 ;;
-    "") sed -n '2s/^# //p' "$0" >&2; exit 2 ;;
-esac
+. "$here/help.sh" "${1-}"
+[ $# -gt 0 ] || usage_error "which program?"
 target=$1
 refuse() { echo "wine-run: $*" >&2; exit 2; }
 

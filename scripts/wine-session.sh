@@ -12,11 +12,11 @@
 #   stop    ends that prefix's server (whoever started it) and its programs
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-case "${1:-}" in
-    -h | --help) sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"; exit 0 ;;
-    start | stop) [ $# -ge 2 ] ;;
-    *) false ;;
-esac || { sed -n '2s/^# //p' "$0" >&2; exit 2; }
+. "$here/help.sh" "${1-}"
+case "${1-}" in
+    start | stop) [ $# -ge 2 ] || usage_error "$1 needs the program" ;;
+    *) usage_error "expected start or stop" ;;
+esac
 [ -n "${DISPLAY:-}" ] || exit 0
 # The prefix wine-run.sh picks for the program.
 case $(file -b "$2") in
