@@ -19,7 +19,9 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$PWD
 
-interactive=0 docs=0 platform=win32
+interactive=0
+docs=0
+platform=win32
 for arg in "$@"; do
     case "$arg" in
         --interactive) interactive=1 ;;
@@ -29,6 +31,12 @@ for arg in "$@"; do
     esac
 done
 [ $((interactive + docs)) -le 1 ] || usage_error "--interactive and --docs do not go together"
+# A run for you needs a display you see, before anything is built for it.
+if [ $interactive -eq 1 ] && [ -z "${DISPLAY:-}" ]; then
+    echo "demo: --interactive opens the dialog on your display, and DISPLAY is not set:" \
+        "run it in a desktop session, or set DISPLAY to your X display (DISPLAY=:0)" >&2
+    exit 2
+fi
 
 "$root/scripts/setup.sh"
 
@@ -45,10 +53,16 @@ work=$(mktemp -d "$out/.run.XXXXXX")
 finish() {
     local status=$?
     rm -rf "$work"
-    [ $status -eq 0 ] ||
+    if [ $status -ne 0 ]; then
         echo "demo: ${why:-stopped}; build/demo keeps the files of the last run that finished" >&2
+    fi
 }
 trap finish EXIT
+# stop WHY: ends the run, saying why.
+stop() {
+    why=$1
+    exit 1
+}
 
 host=("$root/scripts/wine-run.sh" "../../$platform/host.exe" "../../$platform/cubrik.dll"
     ../../../samples/sphere.obj --select-below z 0 --json selection.json)
@@ -65,14 +79,17 @@ else
     script="type 1007 0.30; up 1012; up 1012; check 1010; type 1003 -0.25; mode 2"
     host+=(--script "$script; pause 300; snapshot dialog.bmp; ok")
     drawn="pictures in build/demo: dialog.png, selection.png"
-    echo "demo: running the command under Wine (the first run creates a Wine prefix, about 10-60 s)"
+    echo "demo: running the command under Wine"
 fi
-"${host[@]}" | tee summary.txt ||
-    { why="the stand-in host's run failed (exit status $?), as it says above"; exit 1; }
+status=0
+"${host[@]}" | tee summary.txt || status=$?
+if [ $status -ne 0 ]; then
+    stop "the stand-in host's run failed (exit status $status), as it says above"
+fi
 # Both pictures are written by the plotter's PNG writer (Debian's Python, which
 # has python3-matplotlib and Pillow): 8 bits, no time stamp, a palette if it fits.
 if [ $interactive -eq 0 ]; then
-    [ -s dialog.bmp ] || { why="the run left no picture of the dialog (dialog.bmp)"; exit 1; }
+    [ -s dialog.bmp ] || stop "the run left no picture of the dialog (dialog.bmp)"
     PYTHONPATH="$root/scripts" /usr/bin/python3 -c 'from PIL import Image, ImageOps
 from plot_selection import write_png
 write_png(ImageOps.scale(Image.open("dialog.bmp"), 2, Image.NEAREST), "dialog.png")'

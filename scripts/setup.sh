@@ -3,7 +3,8 @@
 # Installs what building and testing cubrik needs on Debian 12, and only what
 # is missing: safe to run any number of times. Adds the i386 architecture for
 # 32-bit Wine first when it is not there. The checks run Debian's python3
-# (/usr/bin/python3), which has python3-pefile and python3-matplotlib.
+# (/usr/bin/python3), which has python3-pefile and python3-matplotlib. Then
+# makes the two locales the Wine runs use, when they are missing.
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/help.sh" "$@"
 [ $# -eq 0 ] || usage_error "takes no arguments"
@@ -13,7 +14,7 @@ packages=(
     googletest valgrind                 # GoogleTest's sources for the Wine tests; test.sh's valgrind pass
     g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386  # the win32 build, run under Wine
     fonts-wine fonts-ipafont-gothic     # Tahoma, Marlett and IPA P Gothic for the dialog under Wine
-    locales                             # the locales wine-run.sh compiles when the system lacks them
+    locales                             # the sources of the two locales made below
     xvfb xauth file                     # xvfb-run's virtual display; a Windows file's machine
     unzip                               # the package and guide checks
     python3 python3-pefile python3-matplotlib python3-pil  # the packaging checks, the demo's pictures
@@ -24,21 +25,40 @@ packages=(
 lean_packages=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 chromium)
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }
-missing=() lean_missing=()
-for p in "${packages[@]}"; do installed "$p" || missing+=("$p"); done
-for p in "${lean_packages[@]}"; do installed "$p" || lean_missing+=("$p"); done
-[ ${#missing[@]} -gt 0 ] || [ ${#lean_missing[@]} -gt 0 ] || exit 0
-
+missing=()
+for p in "${packages[@]}"; do
+    installed "$p" || missing+=("$p")
+done
+lean_missing=()
+for p in "${lean_packages[@]}"; do
+    installed "$p" || lean_missing+=("$p")
+done
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
-echo "setup: installing ${missing[*]} ${lean_missing[*]} (about a minute the first time)"
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    echo "setup: adding the i386 architecture for 32-bit Wine"
-    $sudo dpkg --add-architecture i386
-fi
-echo "setup: apt-get update"
-$sudo apt-get update -qq
+
 install() { DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "$@" >/dev/null; }
-[ ${#missing[@]} -eq 0 ] || install "${missing[@]}"
-[ ${#lean_missing[@]} -eq 0 ] || install --no-install-recommends "${lean_missing[@]}"
-echo "setup: done"
+install_missing() {
+    echo "setup: installing ${missing[*]} ${lean_missing[*]} (about a minute the first time)"
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        echo "setup: adding the i386 architecture for 32-bit Wine"
+        $sudo dpkg --add-architecture i386
+    fi
+    echo "setup: apt-get update"
+    $sudo apt-get update -qq
+    [ ${#missing[@]} -eq 0 ] || install "${missing[@]}"
+    [ ${#lean_missing[@]} -eq 0 ] || install --no-install-recommends "${lean_missing[@]}"
+    echo "setup: done"
+}
+if [ ${#missing[@]} -gt 0 ] || [ ${#lean_missing[@]} -gt 0 ]; then
+    install_missing
+fi
+
+# Wine converts a program's command line and file names with the C library's
+# charset, plain ASCII when the locale is missing: the locales of code pages
+# 932 and 1252, which wine-run.sh runs programs in.
+for locale in ja_JP en_US; do
+    if ! grep -qx "$locale.utf8" < <(locale -a); then
+        echo "setup: making the locale $locale.UTF-8"
+        $sudo localedef -i "$locale" -f UTF-8 "$locale.UTF-8"
+    fi
+done

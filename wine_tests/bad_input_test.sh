@@ -22,20 +22,18 @@ printf 'v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n' >good.obj
 cp good.obj 球体.obj
 mkdir folder
 echo "not a DLL" >text.dll
-# cubrik.dll with the other bitness in its header, and the prefix host.exe
-# runs in without the wrapper (Debian's python3 has pefile).
-bits=$(/usr/bin/python3 - "$build/host.exe" "$build/cubrik.dll" other_bitness.dll <<'PY'
+# cubrik.dll with the other bitness in its header (Debian's python3 has
+# pefile), and the prefix host.exe runs in without the wrapper.
+/usr/bin/python3 - "$build/host.exe" "$build/cubrik.dll" other_bitness.dll <<'PY' || exit
 import pefile, sys
-i386, amd64 = pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_I386"], pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_AMD64"]
+i386 = pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_I386"]
+amd64 = pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_AMD64"]
 own = pefile.PE(sys.argv[1], fast_load=True).FILE_HEADER.Machine
 dll = pefile.PE(sys.argv[2], fast_load=True)
 dll.FILE_HEADER.Machine = amd64 if own == i386 else i386
 dll.write(sys.argv[3])
-print(64 if own == amd64 else 32)
 PY
-) || exit
-prefix=${CUBRIK_WINEPREFIX:-$root/build/wineprefix}
-[ "$bits" = 32 ] || prefix=${CUBRIK_WINEPREFIX64:-$root/build/wineprefix64}
+prefix=$("$root/scripts/wine-run.sh" --prefix "$build/host.exe") || exit
 
 dll=$build/cubrik.dll
 . "$root/packaging/tests/check_lib.sh"
@@ -109,5 +107,10 @@ host=$work/nowhere/host.exe row 2 'wine-run: .*/nowhere/host.exe does not exist;
 host=$work/text.dll row 2 'wine-run: cannot run .*/text.dll: not a Windows program or DLL' \
     "$dll" good.obj $ok
 host=$dll row 2 'wine-run: cannot run .*cubrik.dll: a DLL, not a program' "$dll" good.obj $ok
+host=$build/hosts.exe row 2 'wine-run: .*/hosts.exe does not exist; the programs in .*: (.* )?host\.exe( |$)' \
+    "$dll" good.obj $ok
+CUBRIK_LC_ALL=xx_XX.UTF-8 row 2 'wine-run: the locale xx_XX.UTF-8 is not installed' "$dll" good.obj $ok
+# The prefix the wrapper picks, its path resolved (no "..").
+host=--prefix row 0 "^$root/build/wineprefix(64)?\$" "$build/host.exe"
 
 report
