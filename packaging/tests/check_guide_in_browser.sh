@@ -2,8 +2,9 @@
 # The user guide as a user sees it: unpacked from the release zip and opened
 # in headless Chromium, in a wide window (1280 px) and in the narrowest one
 # Chromium allows (500 px). In each, every picture loads, nothing is wider
-# than the window (no sideways scrolling), and both the Japanese and the
-# English guide are there. A screenshot of each is kept in WORK_DIR.
+# than the window (no sideways scrolling), both the Japanese and the
+# English guide are there, and no file name or command is broken across
+# lines. A screenshot of each is kept in WORK_DIR.
 #
 #   check_guide_in_browser.sh RELEASE.zip WORK_DIR
 set -euo pipefail
@@ -40,6 +41,9 @@ window.addEventListener("load", function () {
     var r = e.getBoundingClientRect();
     if (r.right > width + 0.5) lines.push("wider " + e.tagName.toLowerCase() + " " + Math.ceil(r.right));
   });
+  Array.prototype.forEach.call(document.querySelectorAll("code"), function (c) {
+    if (c.getClientRects().length > 1) lines.push("broken " + c.textContent);
+  });
   var ja = document.getElementById("ja"), en = document.getElementById("en");
   lines.push("ja " + (ja && ja.lang !== "en" && /使い方/.test(ja.textContent) &&
                       /困ったとき/.test(ja.textContent) ? "yes" : "no"));
@@ -74,6 +78,8 @@ for width in 1280 500; do
         test "${page:-99999}" -le "$width"
     wider=$(sed -n 's/^wider //p' <<<"$facts" | head -5 | tr '\n' ';')
     check "at $width px these reach past the window's edge: $wider" test -z "$wider"
+    broken=$(sed -n 's/^broken //p' <<<"$facts" | head -5 | tr '\n' ';')
+    check "at $width px these names are broken across lines: $broken" test -z "$broken"
     images=$(grep -c '^image ' <<<"$facts" || true)
     check "at $width px the guide shows $images pictures, expected 2" test "$images" -eq 2
     while read -r _ src natural right; do
