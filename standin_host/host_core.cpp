@@ -10,6 +10,8 @@
 #include <charconv>
 #include <sstream>
 
+#include <nlohmann/json.hpp>
+
 #include "dialog/resource_ids.h"
 #include "numbers/number_text.h"
 #include "standin_host/host_core.h"
@@ -348,50 +350,37 @@ std::string SummaryLine(const RunRecord &run, const ObjMesh &mesh)
            std::to_string(run.result);
 }
 
-// The --json record's values. A float in the fewest digits that read back as
-// it, always with a point or an exponent ("1.0", "-0.0") so that a reader
-// takes it for a fraction; null if not finite.
-static std::string Json(float value)
+// The --json record, written by nlohmann-json with its numbers as the floats
+// they are: each in the fewest digits that read back as it, with a point or
+// an exponent ("1.0", "-0.0") so that a reader takes it for a fraction; null
+// if not finite. Text that is not UTF-8 is written with U+FFFD in its place.
+using Json = nlohmann::basic_json<nlohmann::ordered_map, std::vector, std::string, bool, int64_t,
+                                  uint64_t, float>;
+
+static void to_json(Json &json, const Point3f &p) { json = {p.x, p.y, p.z}; }
+
+static void to_json(Json &json, const UsedBound &b)
 {
-    const std::string text = Shortest(value);
-    return !isfinite(value) ? "null" : text.find_first_of(".e") == text.npos ? text + ".0" : text;
-}
-static std::string Json(uint32_t value) { return std::to_string(value); }
-static std::string Json(const std::string &text)
-{
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        char escaped[8] = {static_cast<char>(c)};
-        if (c < 0x20) snprintf(escaped, sizeof escaped, "\\u%04x", c);
-        if (c == '"' || c == '\\') escaped[0] = '\\', escaped[1] = static_cast<char>(c);
-        out += escaped;
-    }
-    return out + "\"";
-}
-template <typename T> static std::string Json(const std::vector<T> &items)
-{
-    std::string out;
-    for (const T &item : items) out += (out.empty() ? "" : ", ") + Json(item);
-    return "[" + out + "]";
-}
-static std::string Json(const Point3f &p) { return Json(std::vector<float>{p.x, p.y, p.z}); }
-static std::string Json(const UsedBound &b)
-{
-    return "{\"axis\": " + Json(std::string(1, b.axis)) +
-           ", \"side\": " + Json(std::string(b.upper ? "upper" : "lower")) +
-           ", \"value\": " + Json(b.value) + ", \"shown\": " + Json(b.shown) + "}";
+    json["axis"] = std::string(1, b.axis);
+    json["side"] = b.upper ? "upper" : "lower";
+    json["value"] = b.value;
+    json["shown"] = b.shown;
 }
 
 std::string RunJson(const RunRecord &run, const ObjMesh &mesh)
 {
-    return "{\n  \"bounds\": " + Json(run.bounds) +
-           ",\n  \"operation\": " + (run.opened ? std::to_string(run.operation) : "null") +
-           ",\n  \"operation_name\": " + Json(run.operationName) +
-           ",\n  \"applied\": " + (run.result ? "true" : "false") +
-           ",\n  \"inside\": " + std::to_string(run.inside) +
-           ", \"vertices\": " + std::to_string(mesh.points.size()) +
-           ", \"before\": " + std::to_string(run.before) +
-           ", \"after\": " + std::to_string(run.selected.size()) +
-           ",\n  \"selected\": " + Json(run.selected) + ",\n  \"points\": " + Json(mesh.points) +
-           ",\n  \"faces\": " + Json(mesh.faces) + "\n}\n";
+    Json record;
+    record["bounds"] = run.bounds;
+    record["operation"] = nullptr;
+    if (run.opened) record["operation"] = run.operation;
+    record["operation_name"] = run.operationName;
+    record["applied"] = run.result != 0;
+    record["inside"] = run.inside;
+    record["vertices"] = mesh.points.size();
+    record["before"] = run.before;
+    record["after"] = run.selected.size();
+    record["selected"] = run.selected;
+    record["points"] = mesh.points;
+    record["faces"] = mesh.faces;
+    return record.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
 }
