@@ -15,6 +15,9 @@
 #include "numbers/number_text.h"
 #include "standin_host/host_core.h"
 
+using std::string;
+using std::vector;
+
 const char kUsage[] =
     "usage: host.exe PLUGIN.dll MESH.obj [--script STEPS] [--select-below x|y|z VALUE]\n"
     "                [--selection-out FILE] [--json FILE] [--list] [--quiet]\n"
@@ -32,29 +35,29 @@ const char kUsage[] =
     "  virtual display, or an output file that could not be written.\n";
 
 // An option's value that is missing, or that is the next option instead.
-static bool Missing(const std::vector<std::string> &args, size_t i)
+static bool Missing(const vector<string> &args, size_t i)
 {
     if (i >= args.size()) return true;
     return args[i].compare(0, 2, "--") == 0;
 }
 
 // Whether name ends in suffix, in any case: "B.DLL" ends in ".dll".
-static bool EndsWith(const std::string &name, const std::string &suffix)
+static bool EndsWith(const string &name, const string &suffix)
 {
     if (name.size() < suffix.size()) return false;
     return strcasecmp(name.c_str() + name.size() - suffix.size(), suffix.c_str()) == 0;
 }
 
-static bool AsksForHelp(const std::vector<std::string> &args)
+static bool AsksForHelp(const vector<string> &args)
 {
-    for (const std::string &a : args) {
+    for (const string &a : args) {
         if (a == "--help" || a == "-h") return true;
     }
     return false;
 }
 
 // Where the value of an option that takes one goes; nullptr for any other.
-static std::string *ValueOf(const std::string &option, HostOptions &o)
+static string *ValueOf(const string &option, HostOptions &o)
 {
     if (option == "--script") return &o.script;
     if (option == "--selection-out") return &o.selectionOut;
@@ -62,27 +65,36 @@ static std::string *ValueOf(const std::string &option, HostOptions &o)
     return nullptr;
 }
 
+// "" for a number a float holds, else what is wrong with it.
+static string CheckBelowValue(const string &number)
+{
+    char *end = nullptr;
+    const double value = strtod(number.c_str(), &end);
+    if (end == number.c_str() || *end) return " is not a number";
+    if (!isfinite(value)) return " is not a finite number";
+    if (isinf(strtof(number.c_str(), nullptr))) return " is beyond a float's range";
+    return "";
+}
+
 // --select-below's axis and number: "" or what is wrong with them.
-static std::string ReadBelow(const std::string &axis, const std::string &number, HostOptions &o)
+static string ReadBelow(const string &axis, const string &number, HostOptions &o)
 {
     if (axis != "x" && axis != "y" && axis != "z")
         return "--select-below: the axis is x, y or z, not " + Quoted(axis);
-    char *end = nullptr;
-    const double value = strtod(number.c_str(), &end);
-    if (number.empty() || *end || !isfinite(value) || fabs(value) > 3.4e38)
-        return "--select-below: " + Quoted(number) + " is not a finite number";
+    const string problem = CheckBelowValue(number);
+    if (!problem.empty()) return "--select-below: " + Quoted(number) + problem;
     o.belowAxis = axis[0] - 'x';
-    o.belowValue = static_cast<float>(value);
+    o.belowValue = strtof(number.c_str(), nullptr);
     return "";
 }
 
 // The argument at i, with the values it takes (i moves to the last of them):
 // an option into o, else a file into files. "" or what is wrong.
-static std::string ReadArgument(const std::vector<std::string> &args, size_t &i, HostOptions &o,
-                                std::vector<std::string> &files)
+static string ReadArgument(const vector<string> &args, size_t &i, HostOptions &o,
+                           vector<string> &files)
 {
-    const std::string &a = args[i];
-    std::string *value = ValueOf(a, o);
+    const string &a = args[i];
+    string *value = ValueOf(a, o);
     if (value) {
         if (Missing(args, i + 1)) return "option " + a + " needs a value";
         i += 1;
@@ -110,7 +122,7 @@ static std::string ReadArgument(const std::vector<std::string> &args, size_t &i,
 }
 
 // The plug-in and the mesh, from the arguments that are no option.
-static std::string ReadFiles(const std::vector<std::string> &files, HostOptions &o)
+static string ReadFiles(const vector<string> &files, HostOptions &o)
 {
     if (files.size() < 2) return "a plug-in DLL and a mesh file are needed";
     if (files.size() > 2)
@@ -123,59 +135,33 @@ static std::string ReadFiles(const std::vector<std::string> &files, HostOptions 
     return "";
 }
 
-std::string ParseOptions(const std::vector<std::string> &args, HostOptions &o)
+string ParseOptions(const vector<string> &args, HostOptions &o)
 {
     o.help = AsksForHelp(args);
     if (o.help) return "";
-    std::vector<std::string> files;
+    vector<string> files;
     for (size_t i = 0; i < args.size(); ++i) {
-        const std::string problem = ReadArgument(args, i, o, files);
+        const string problem = ReadArgument(args, i, o, files);
         if (!problem.empty()) return problem;
     }
     return ReadFiles(files, o);
 }
 
 // The word at the start of rest after any blanks, moving rest past it.
-static std::string NextWord(const char *&rest, const char *blanks)
+static string NextWord(const char *&rest, const char *blanks)
 {
     rest += strspn(rest, blanks);
     const size_t length = strcspn(rest, blanks);
-    const std::string word(rest, length);
+    const string word(rest, length);
     rest += length;
     return word;
 }
 
 // The --script language: steps separated by ";", each a word of the table
-// below and what the word takes (a control, a number, a TEXT), blanks being
-// spaces, tabs and line breaks. Nothing may follow a step that ends the dialog.
+// below and what the word takes (a control id, then a number or a TEXT),
+// blanks being spaces, tabs and line breaks. Nothing may follow a step that
+// ends the dialog.
 namespace {
-
-enum Takes { NOTHING, CONTROL, CONTROL_AND_TEXT, NUMBER, TEXT };
-enum { ID_OK = 1, ID_CANCEL = 2, VK_RETURN_KEY = 0x0D, VK_ESCAPE_KEY = 0x1B };
-const struct Word {
-    const char *word;
-    DriverAction action;
-    Takes takes;
-    int id;     // ok's and cancel's button
-    int value;  // escape's and enter's key
-} kWords[] = {
-    {"up", DriverAction::SpinUp, CONTROL, 0, 0},
-    {"down", DriverAction::SpinDown, CONTROL, 0, 0},
-    {"type", DriverAction::Type, CONTROL_AND_TEXT, 0, 0},
-    {"set", DriverAction::SetText, CONTROL_AND_TEXT, 0, 0},
-    {"click", DriverAction::Click, CONTROL, 0, 0},
-    {"check", DriverAction::Click, CONTROL, 0, 0},
-    {"mode", DriverAction::ChooseMode, NUMBER, 0, 0},
-    {"ok", DriverAction::Click, NOTHING, ID_OK, 0},
-    {"cancel", DriverAction::Click, NOTHING, ID_CANCEL, 0},
-    {"escape", DriverAction::Key, NOTHING, 0, VK_ESCAPE_KEY},
-    {"enter", DriverAction::Key, NOTHING, 0, VK_RETURN_KEY},
-    {"close", DriverAction::CloseBox, NOTHING, 0, 0},
-    {"pause", DriverAction::Pause, NUMBER, 0, 0},
-    {"snapshot", DriverAction::Call, TEXT, 0, 0},
-};
-enum { MODE_COUNT = 4, LONGEST_PAUSE_MS = 60000 };
-const char kBlanks[] = " \t\r\n";
 
 // The controls of a kind that steps act on: a field of kBoundIds' rows, and
 // OK's and Cancel's buttons too for a click.
@@ -188,17 +174,38 @@ const Controls kSpins = {&BoundIds::spin, "a spin", false};
 const Controls kEdits = {&BoundIds::edit, "an edit box", false};
 const Controls kButtons = {&BoundIds::check, "a checkbox or button", true};
 
-const Controls &ControlsOf(DriverAction action)
-{
-    if (action == DriverAction::Click) return kButtons;
-    if (action == DriverAction::Type || action == DriverAction::SetText) return kEdits;
-    return kSpins;
-}
+enum Takes { NOTHING, NUMBER, TEXT };  // after the control id, if any
+enum { ID_OK = 1, ID_CANCEL = 2, VK_RETURN_KEY = 0x0D, VK_ESCAPE_KEY = 0x1B };
+const struct Word {
+    const char *word;
+    DriverAction action;
+    const Controls *controls = nullptr;  // the kind of control id it takes, if any
+    Takes takes = NOTHING;
+    int id = 0;     // ok's and cancel's button
+    int value = 0;  // escape's and enter's key
+} kWords[] = {
+    {"up", DriverAction::SpinUp, &kSpins},
+    {"down", DriverAction::SpinDown, &kSpins},
+    {"type", DriverAction::Type, &kEdits, TEXT},
+    {"set", DriverAction::SetText, &kEdits, TEXT},
+    {"click", DriverAction::Click, &kButtons},
+    {"check", DriverAction::Click, &kButtons},
+    {"mode", DriverAction::ChooseMode, nullptr, NUMBER},
+    {"ok", DriverAction::Click, nullptr, NOTHING, ID_OK},
+    {"cancel", DriverAction::Click, nullptr, NOTHING, ID_CANCEL},
+    {"escape", DriverAction::Key, nullptr, NOTHING, 0, VK_ESCAPE_KEY},
+    {"enter", DriverAction::Key, nullptr, NOTHING, 0, VK_RETURN_KEY},
+    {"close", DriverAction::CloseBox},
+    {"pause", DriverAction::Pause, nullptr, NUMBER},
+    {"snapshot", DriverAction::Call, nullptr, TEXT},
+};
+enum { MODE_COUNT = 4, LONGEST_PAUSE_MS = 60000 };
+const char kBlanks[] = " \t\r\n";
 
 // The ids of the controls of a kind, axis by axis, lower bound then upper.
-std::vector<int> IdsOf(const Controls &controls)
+vector<int> IdsOf(const Controls &controls)
 {
-    std::vector<int> ids;
+    vector<int> ids;
     for (int row : kAxisByAxis) {
         ids.push_back(kBoundIds[row].*controls.field);
     }
@@ -209,15 +216,14 @@ std::vector<int> IdsOf(const Controls &controls)
     return ids;
 }
 
-// "" when the action can act on control id, else why not, naming those it can.
-std::string CheckControl(DriverAction action, int id)
+// "" when id is one of the controls, else why not, naming those it can be.
+string CheckControl(const Controls &controls, int id)
 {
-    const Controls &controls = ControlsOf(action);
-    const std::vector<int> ids = IdsOf(controls);
+    const vector<int> ids = IdsOf(controls);
     if (std::find(ids.begin(), ids.end(), id) != ids.end()) return "";
-    std::string known;
-    for (int known_id : ids) {
-        known += " " + std::to_string(known_id);
+    string known;
+    for (int each : ids) {
+        known += " " + std::to_string(each);
     }
     return std::to_string(id) + " is not " + controls.kind + " of the dialog (those are" + known +
            ")";
@@ -225,9 +231,9 @@ std::string CheckControl(DriverAction action, int id)
 
 // The script cut at each ";" outside double quotes; inside them a backslash
 // takes the next character along. A quote left open runs to the end.
-std::vector<std::string> SplitSteps(const std::string &all)
+vector<string> SplitSteps(const string &all)
 {
-    std::vector<std::string> parts(1);
+    vector<string> parts(1);
     bool quoted = false;
     for (size_t i = 0; i < all.size(); ++i) {
         const char c = all[i];
@@ -245,20 +251,10 @@ std::vector<std::string> SplitSteps(const std::string &all)
     return parts;
 }
 
-// TEXT not in quotes: the rest of the step, the blanks around it trimmed.
-std::string ReadPlainText(const char *rest, std::string &text)
-{
-    text = rest;
-    text.erase(text.find_last_not_of(kBlanks) + 1);
-    if (text.find('"') == std::string::npos) return "";
-    return "a double quote belongs inside quoted text: write \"...\" around the whole text and "
-           "\\\" for the quote";
-}
-
 // TEXT in quotes, from after the opening one: \" stands for a quote, \\ for
 // a backslash (one before anything else stays: Windows paths need no
 // doubling), and only blanks may follow the closing quote.
-std::string ReadQuotedText(const char *p, std::string &text)
+string ReadQuotedText(const char *p, string &text)
 {
     for (; *p != '"'; ++p) {
         if (!*p) return "the quoted text has no closing double quote";
@@ -270,53 +266,95 @@ std::string ReadQuotedText(const char *p, std::string &text)
     return "";
 }
 
-// A step's TEXT from rest, plain or quoted: "" or what is wrong with it.
-std::string ReadText(const char *rest, std::string &text)
+// A step's TEXT from rest: quoted, or else the rest of the step with the
+// blanks around it trimmed. "" or what is wrong with it.
+string ReadText(const char *rest, string &text)
 {
     rest += strspn(rest, kBlanks);
     if (*rest == '"') return ReadQuotedText(rest + 1, text);
-    return ReadPlainText(rest, text);
+    text = rest;
+    text.erase(text.find_last_not_of(kBlanks) + 1);
+    if (text.find('"') == string::npos) return "";
+    return "a double quote belongs inside quoted text: write \"...\" around the whole text and "
+           "\\\" for the quote";
 }
 
-// The number after word w into the step (mode's or pause's value, or a
-// control id), moving rest past it: "" or what is wrong.
-std::string ReadNumber(const Word &w, const char *&rest, ScriptStep &step)
+// What a step of word w takes first: "a control id", "a whole number".
+string FirstTaken(const Word &w)
+{
+    if (w.controls) return "a control id";
+    return "a whole number";
+}
+
+// What a step of word w takes, as a message says it: "type" takes a
+// control id, then the text.
+string WhatItTakes(const Word &w)
+{
+    string what = Quoted(w.word) + " takes " + FirstTaken(w);
+    if (w.controls && w.takes == TEXT) what += ", then the text";
+    return what;
+}
+
+// A whole number that stands alone ("12", not "12x" or "0.5"), one beyond
+// an int's range clamped to it.
+bool ReadWhole(const string &word, int &number)
 {
     char *end = nullptr;
-    const long n = strtol(rest, &end, 10);
-    if (end == rest) return "a number must follow " + Quoted(w.word);
-    rest = end;
-    const int number = static_cast<int>(std::clamp<long>(n, INT_MIN, INT_MAX));
-    if (w.takes == NUMBER) {
-        step.value = number;
-    } else {
+    const long n = strtol(word.c_str(), &end, 10);
+    if (word.empty() || *end) return false;
+    number = static_cast<int>(std::clamp<long>(n, INT_MIN, INT_MAX));
+    return true;
+}
+
+// The number a step of word w takes first (a control id, or mode's or
+// pause's value) into step, moving rest past it: "" or what is wrong.
+string ReadNumber(const Word &w, const char *&rest, ScriptStep &step)
+{
+    const string word = NextWord(rest, kBlanks);
+    if (word.empty()) return WhatItTakes(w);
+    int number = 0;
+    if (!ReadWhole(word, number))
+        return Quoted(word) + " is not " + FirstTaken(w) + ": " + WhatItTakes(w);
+    if (w.controls) {
         step.id = number;
+    } else {
+        step.value = number;
     }
     return "";
 }
 
 // The arguments of a step of word w at rest: "" or what is wrong with them.
-std::string ReadArguments(const Word &w, const char *rest, ScriptStep &step)
+string ReadArguments(const Word &w, const char *rest, ScriptStep &step)
 {
-    std::string after = Quoted(w.word);  // the last thing read, as a message names it
-    if (w.takes != NOTHING && w.takes != TEXT) {
-        const std::string problem = ReadNumber(w, rest, step);
+    string after = Quoted(w.word);  // the last thing read, as a message names it
+    if (w.controls || w.takes == NUMBER) {
+        const string problem = ReadNumber(w, rest, step);
         if (!problem.empty()) return problem;
         after = "the number";
     }
-    if (w.takes == CONTROL_AND_TEXT || w.takes == TEXT) return ReadText(rest, step.text);
+    if (w.takes == TEXT) return ReadText(rest, step.text);
     rest += strspn(rest, kBlanks);
     if (*rest) return "unexpected " + Quoted(rest) + " after " + after;
     return "";
 }
 
+// A snapshot's file: "" for a .bmp file's name, else what is wrong (the
+// picture is written as BMP whatever the name says).
+string CheckPictureName(const Word &w, const string &name)
+{
+    if (EndsWith(name, ".bmp")) return "";
+    const string what = Quoted(w.word) + " takes a file name ending in .bmp";
+    if (name.empty()) return what;
+    return what + ", not " + Quoted(name);
+}
+
 bool InRange(int value, int lowest, int highest) { return value >= lowest && value <= highest; }
 
-// "" when the step's arguments are ones it can act on, else why not.
-std::string CheckArguments(const Word &w, const ScriptStep &step)
+// "" when the step can act on what it took, else why not.
+string CheckArguments(const Word &w, const ScriptStep &step)
 {
-    if (w.takes == CONTROL || w.takes == CONTROL_AND_TEXT) return CheckControl(w.action, step.id);
-    if (w.takes == TEXT && step.text.empty()) return "snapshot needs a file name";
+    if (w.controls) return CheckControl(*w.controls, step.id);
+    if (w.action == DriverAction::Call) return CheckPictureName(w, step.text);
     if (w.action == DriverAction::ChooseMode && !InRange(step.value, 0, MODE_COUNT - 1))
         return "the operation list has entries 0 to " + std::to_string(MODE_COUNT - 1);
     if (w.action == DriverAction::Pause && !InRange(step.value, 0, LONGEST_PAUSE_MS))
@@ -324,7 +362,7 @@ std::string CheckArguments(const Word &w, const ScriptStep &step)
     return "";
 }
 
-const Word *FindWord(const std::string &word)
+const Word *FindWord(const string &word)
 {
     for (const Word &w : kWords) {
         if (word == w.word) return &w;
@@ -332,26 +370,26 @@ const Word *FindWord(const std::string &word)
     return nullptr;
 }
 
-std::string AllWords()
+string AllWords()
 {
-    std::string words;
+    string words;
     for (const Word &w : kWords) {
-        words += std::string(" ") + w.word;
+        words += string(" ") + w.word;
     }
     return words;
 }
 
 // A step, its blanks trimmed, into step: "" or what is wrong with it.
-std::string ReadStep(const std::string &text, ScriptStep &step)
+string ReadStep(const string &text, ScriptStep &step)
 {
     const char *rest = text.c_str();
-    const std::string word = NextWord(rest, kBlanks);
+    const string word = NextWord(rest, kBlanks);
     const Word *w = FindWord(word);
     if (!w) return "unknown word " + Quoted(word) + " (the words:" + AllWords() + ")";
     step.action = w->action;
     step.id = w->id;
     step.value = w->value;
-    const std::string problem = ReadArguments(*w, rest, step);
+    const string problem = ReadArguments(*w, rest, step);
     if (!problem.empty()) return problem;
     return CheckArguments(*w, step);
 }
@@ -364,33 +402,33 @@ bool EndsDialog(const ScriptStep &step)
 }
 
 // As ReadStep, and refused after endedBy, a step that ends the dialog ("" while none has).
-std::string ReadStepAfter(const std::string &text, const std::string &endedBy, ScriptStep &step)
+string ReadStepAfter(const string &text, const string &endedBy, ScriptStep &step)
 {
-    const std::string problem = ReadStep(text, step);
+    const string problem = ReadStep(text, step);
     if (!problem.empty()) return problem;
     if (!endedBy.empty()) return "it follows " + endedBy + ", which ends the dialog";
     return "";
 }
 
-std::string Trimmed(const std::string &text, const char *blanks)
+string Trimmed(const string &text, const char *blanks)
 {
     const size_t first = text.find_first_not_of(blanks);
-    if (first == std::string::npos) return "";
+    if (first == string::npos) return "";
     return text.substr(first, text.find_last_not_of(blanks) + 1 - first);
 }
 
 }  // namespace
 
-bool ParseScript(const std::string &script, std::vector<ScriptStep> &steps, std::string &error)
+bool ParseScript(const string &script, vector<ScriptStep> &steps, string &error)
 {
     steps.clear();
-    std::string endedBy;
-    for (const std::string &part : SplitSteps(script)) {
-        const std::string text = Trimmed(part, kBlanks);
+    string endedBy;
+    for (const string &part : SplitSteps(script)) {
+        const string text = Trimmed(part, kBlanks);
         if (text.empty()) continue;  // an empty step, as after a last ";"
         ScriptStep step;
         step.source = "script step " + std::to_string(steps.size() + 1) + " " + Quoted(text);
-        const std::string problem = ReadStepAfter(text, endedBy, step);
+        const string problem = ReadStepAfter(text, endedBy, step);
         if (!problem.empty()) {
             error = step.source + ": " + problem;
             return false;
@@ -409,14 +447,14 @@ static const char kObjBlanks[] = " \t";
 
 // A "v X Y Z [more]" line's coordinates: "" or what is wrong with them (too
 // few numbers, or text stuck to one).
-static std::string ReadVertex(const char *text, Point3f &p)
+static string ReadVertex(const char *text, Point3f &p)
 {
     for (float *c : {&p.x, &p.y, &p.z}) {
-        const std::string word = NextWord(text, kObjBlanks);
+        const string word = NextWord(text, kObjBlanks);
         char *end = nullptr;
         *c = strtof(word.c_str(), &end);
         if (end == word.c_str()) return "a vertex needs three numbers";
-        const std::string number = word.substr(0, end - word.c_str());
+        const string number = word.substr(0, end - word.c_str());
         if (*end) return "unexpected " + Quoted(end) + " after the number " + Quoted(number);
     }
     return "";
@@ -424,7 +462,7 @@ static std::string ReadVertex(const char *text, Point3f &p)
 
 // The vertex a face's word names by its number before any "/": 1-based, or
 // counted back from the last known vertex when negative. False for none.
-static bool ReadFaceVertex(const std::string &word, size_t known, uint32_t &index)
+static bool ReadFaceVertex(const string &word, size_t known, uint32_t &index)
 {
     char *end = nullptr;
     const long n = strtol(word.c_str(), &end, 10);
@@ -438,9 +476,9 @@ static bool ReadFaceVertex(const std::string &word, size_t known, uint32_t &inde
 
 // An "f A B C ..." line's vertices; false for a line that is not three or
 // more of those known so far (it is skipped).
-static bool ReadFace(const char *text, size_t known, std::vector<uint32_t> &face)
+static bool ReadFace(const char *text, size_t known, vector<uint32_t> &face)
 {
-    std::string word = NextWord(text, kObjBlanks);
+    string word = NextWord(text, kObjBlanks);
     while (!word.empty()) {
         uint32_t index = 0;
         if (!ReadFaceVertex(word, known, index)) return false;
@@ -452,42 +490,42 @@ static bool ReadFace(const char *text, size_t known, std::vector<uint32_t> &face
 
 // One line into the mesh: "" or what is wrong with it. Only the "v" and "f"
 // lines count; normals, comments and the rest are skipped.
-static std::string ReadObjLine(const std::string &line, ObjMesh &mesh)
+static string ReadObjLine(const string &line, ObjMesh &mesh)
 {
     const char *rest = line.c_str();
-    const std::string kind = NextWord(rest, kObjBlanks);
+    const string kind = NextWord(rest, kObjBlanks);
     if (kind == "v") {
         Point3f p;
-        const std::string problem = ReadVertex(rest, p);
+        const string problem = ReadVertex(rest, p);
         if (problem.empty()) mesh.points.push_back(p);
         return problem;
     }
-    std::vector<uint32_t> face;
+    vector<uint32_t> face;
     if (kind == "f" && ReadFace(rest, mesh.points.size(), face)) mesh.faces.push_back(face);
     return "";
 }
 
 // A line as a message quotes it, cut at 60 bytes.
-static std::string Shortened(const std::string &line)
+static string Shortened(const string &line)
 {
     if (line.size() <= 60) return line;
     return line.substr(0, 57) + "...";
 }
 
-static std::string WithoutBom(const std::string &all)
+static string WithoutBom(const string &all)
 {
     if (all.compare(0, 3, "\xEF\xBB\xBF") != 0) return all;
     return all.substr(3);
 }
 
-bool ReadObj(const std::string &all, ObjMesh &mesh, std::string &error)
+bool ReadObj(const string &all, ObjMesh &mesh, string &error)
 {
     mesh = ObjMesh();
     std::istringstream lines(WithoutBom(all));
-    std::string line;
+    string line;
     for (int number = 1; std::getline(lines, line); ++number) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        const std::string problem = ReadObjLine(line, mesh);
+        const string problem = ReadObjLine(line, mesh);
         if (!problem.empty()) {
             error =
                 "line " + std::to_string(number) + ": " + problem + ": " + Quoted(Shortened(line));
@@ -500,21 +538,21 @@ bool ReadObj(const std::string &all, ObjMesh &mesh, std::string &error)
 }
 
 // A float in the fewest digits that read back as it: "1", "0.3", "-0", "inf".
-static std::string Shortest(float value)
+static string Shortest(float value)
 {
     char text[48];
-    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+    return string(text, std::to_chars(text, text + sizeof text, value).ptr);
 }
 
 // A float as "%.2f" writes it: "0.50"; "" for one the dialog never shows.
-static std::string Fixed2(float value)
+static string Fixed2(float value)
 {
     char text[48];
     if (FormatFixed2(value, text, sizeof text) < 0) return "";
     return text;
 }
 
-std::string ShowBound(float used, const std::string &typed)
+string ShowBound(float used, const string &typed)
 {
     if (typed == Shortest(used)) return typed;
     if (!typed.empty() && typed == Fixed2(used)) return typed;
@@ -522,18 +560,18 @@ std::string ShowBound(float used, const std::string &typed)
 }
 
 // A bound as the summary shows it: "x < 0.50", "-0.25 < y".
-static std::string BoundText(const UsedBound &b)
+static string BoundText(const UsedBound &b)
 {
-    const std::string axis(1, b.axis);
+    const string axis(1, b.axis);
     if (b.upper) return axis + " < " + b.shown;
     return b.shown + " < " + axis;
 }
 
 // The summary's choice: "x < 0.50, -0.25 < y; 選択反転する".
-static std::string ChoiceText(const RunRecord &run)
+static string ChoiceText(const RunRecord &run)
 {
     if (!run.opened) return "(the dialog did not open)";
-    std::string bounds;
+    string bounds;
     for (const UsedBound &b : run.bounds) {
         if (!bounds.empty()) bounds += ", ";
         bounds += BoundText(b);
@@ -547,7 +585,7 @@ static bool IsFinite(const Point3f &p) { return isfinite(p.x) && isfinite(p.y) &
 // Vertices the walk may treat specially, named so that a surprising count of
 // those inside is not taken for a fault of the walk: " (2 with a non-finite
 // coordinate)", or "" for none.
-static std::string NonFiniteNote(const ObjMesh &mesh)
+static string NonFiniteNote(const ObjMesh &mesh)
 {
     const auto finite = std::count_if(mesh.points.begin(), mesh.points.end(), IsFinite);
     const size_t count = mesh.points.size() - static_cast<size_t>(finite);
@@ -555,9 +593,9 @@ static std::string NonFiniteNote(const ObjMesh &mesh)
     return " (" + std::to_string(count) + " with a non-finite coordinate)";
 }
 
-std::string SummaryLine(const RunRecord &run, const ObjMesh &mesh)
+string SummaryLine(const RunRecord &run, const ObjMesh &mesh)
 {
-    std::string line = "cubrik: " + ChoiceText(run) + " -> ";
+    string line = "cubrik: " + ChoiceText(run) + " -> ";
     line += run.result ? "applied" : "nothing done";
     line += "; inside: " + std::to_string(run.inside);
     line += " of " + std::to_string(mesh.points.size()) + " vertices" + NonFiniteNote(mesh);
@@ -571,20 +609,20 @@ std::string SummaryLine(const RunRecord &run, const ObjMesh &mesh)
 // they are: each in the fewest digits that read back as it, with a point or
 // an exponent ("1.0", "-0.0") so that a reader takes it for a fraction; null
 // if not finite. Text that is not UTF-8 is written with U+FFFD in its place.
-using Json = nlohmann::basic_json<nlohmann::ordered_map, std::vector, std::string, bool, int64_t,
-                                  uint64_t, float>;
+using Json =
+    nlohmann::basic_json<nlohmann::ordered_map, vector, string, bool, int64_t, uint64_t, float>;
 
 static void to_json(Json &json, const Point3f &p) { json = {p.x, p.y, p.z}; }
 
 static void to_json(Json &json, const UsedBound &b)
 {
-    json["axis"] = std::string(1, b.axis);
+    json["axis"] = string(1, b.axis);
     json["side"] = b.upper ? "upper" : "lower";
     json["value"] = b.value;
     json["shown"] = b.shown;
 }
 
-std::string RunJson(const RunRecord &run, const ObjMesh &mesh)
+string RunJson(const RunRecord &run, const ObjMesh &mesh)
 {
     Json record;
     record["bounds"] = run.bounds;
