@@ -11,6 +11,7 @@ set -euo pipefail
 packages=(
     cmake g++ clang libclang-rt-14-dev  # every build; the fuzz build (libFuzzer's runtime)
     libgtest-dev libbenchmark-dev libfast-float-dev  # native tests, benchmark, number text
+    nlohmann-json3-dev                  # the stand-in host's --json record
     googletest valgrind                 # GoogleTest's sources for the Wine tests; test.sh's valgrind pass
     g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386  # the win32 build, run under Wine
     fonts-wine fonts-ipafont-gothic     # Tahoma, Marlett and IPA P Gothic for the dialog under Wine

@@ -1,7 +1,6 @@
 // host.exe's portable parts (host_core.h), in the order it meets them.
 #include <limits.h>
 #include <math.h>
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <strings.h>
@@ -10,9 +9,14 @@
 #include <charconv>
 #include <sstream>
 
+#include <nlohmann/json.hpp>
+
 #include "dialog/resource_ids.h"
 #include "numbers/number_text.h"
 #include "standin_host/host_core.h"
+
+using std::string;
+using std::vector;
 
 const char kUsage[] =
     "usage: host.exe PLUGIN.dll MESH.obj [--script STEPS] [--select-below x|y|z VALUE]\n"
@@ -31,56 +35,98 @@ const char kUsage[] =
     "  virtual display, or an output file that could not be written.\n";
 
 // An option's value that is missing, or that is the next option instead.
-static bool Missing(const std::vector<std::string> &args, size_t i)
+static bool Missing(const vector<string> &args, size_t i)
 {
-    return i >= args.size() || args[i].compare(0, 2, "--") == 0;
+    if (i >= args.size()) return true;
+    return args[i].compare(0, 2, "--") == 0;
 }
 
-static bool EndsWith(const std::string &name, const char *suffix)  // of 4 letters, any case
+// Whether name ends in suffix, in any case: "B.DLL" ends in ".dll".
+static bool EndsWith(const string &name, const string &suffix)
 {
-    return name.size() >= 4 && strcasecmp(name.c_str() + name.size() - 4, suffix) == 0;
+    if (name.size() < suffix.size()) return false;
+    return strcasecmp(name.c_str() + name.size() - suffix.size(), suffix.c_str()) == 0;
 }
 
-std::string ParseOptions(const std::vector<std::string> &args, HostOptions &o)
+static bool AsksForHelp(const vector<string> &args)
 {
-    o.help =
-        std::count(args.begin(), args.end(), "--help") + std::count(args.begin(), args.end(), "-h");
-    if (o.help) return "";
-    std::vector<std::string> files;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string &a = args[i];
-        std::string *value = a == "--script"          ? &o.script
-                             : a == "--selection-out" ? &o.selectionOut
-                             : a == "--json"          ? &o.json
-                                                      : nullptr;
-        if (value) {
-            if (Missing(args, i + 1)) return "option " + a + " needs a value";
-            *value = args[++i];
-            o.hasScript = o.hasScript || value == &o.script;
-        } else if (a == "--select-below") {
-            if (Missing(args, i + 1) || Missing(args, i + 2))
-                return "option --select-below needs an axis and a number";
-            const std::string &axis = args[i + 1], &number = args[i + 2];
-            i += 2;
-            if (axis != "x" && axis != "y" && axis != "z")
-                return "--select-below: the axis is x, y or z, not " + Quoted(axis);
-            char *end = nullptr;
-            const double v = strtod(number.c_str(), &end);
-            if (number.empty() || *end || !isfinite(v) || fabs(v) > 3.4e38)
-                return "--select-below: " + Quoted(number) + " is not a finite number";
-            o.belowAxis = axis[0] - 'x';
-            o.belowValue = static_cast<float>(v);
-        } else if (a == "--quiet" || a == "--list")
-            (a == "--quiet" ? o.quiet : o.list) = true;
-        else if (a.size() > 1 && a[0] == '-')
-            return "unknown option " + Quoted(a);
-        else
-            files.push_back(a);
+    for (const string &a : args) {
+        if (a == "--help" || a == "-h") return true;
     }
-    if (files.size() != 2)
-        return files.size() < 2
-                   ? "a plug-in DLL and a mesh file are needed"
-                   : "one plug-in and one mesh only; " + Quoted(files[2]) + " is one too many";
+    return false;
+}
+
+// Where the value of an option that takes one goes; nullptr for any other.
+static string *ValueOf(const string &option, HostOptions &o)
+{
+    if (option == "--script") return &o.script;
+    if (option == "--selection-out") return &o.selectionOut;
+    if (option == "--json") return &o.json;
+    return nullptr;
+}
+
+// "" for a number a float holds, else what is wrong with it.
+static string CheckBelowValue(const string &number)
+{
+    char *end = nullptr;
+    const double value = strtod(number.c_str(), &end);
+    if (end == number.c_str() || *end) return " is not a number";
+    if (!isfinite(value)) return " is not a finite number";
+    if (isinf(strtof(number.c_str(), nullptr))) return " is beyond a float's range";
+    return "";
+}
+
+// --select-below's axis and number: "" or what is wrong with them.
+static string ReadBelow(const string &axis, const string &number, HostOptions &o)
+{
+    if (axis != "x" && axis != "y" && axis != "z")
+        return "--select-below: the axis is x, y or z, not " + Quoted(axis);
+    const string problem = CheckBelowValue(number);
+    if (!problem.empty()) return "--select-below: " + Quoted(number) + problem;
+    o.belowAxis = axis[0] - 'x';
+    o.belowValue = strtof(number.c_str(), nullptr);
+    return "";
+}
+
+// The argument at i, with the values it takes (i moves to the last of them):
+// an option into o, else a file into files. "" or what is wrong.
+static string ReadArgument(const vector<string> &args, size_t &i, HostOptions &o,
+                           vector<string> &files)
+{
+    const string &a = args[i];
+    string *value = ValueOf(a, o);
+    if (value) {
+        if (Missing(args, i + 1)) return "option " + a + " needs a value";
+        i += 1;
+        *value = args[i];
+        if (a == "--script") o.hasScript = true;
+        return "";
+    }
+    if (a == "--select-below") {
+        if (Missing(args, i + 1) || Missing(args, i + 2))
+            return "option --select-below needs an axis and a number";
+        i += 2;
+        return ReadBelow(args[i - 1], args[i], o);
+    }
+    if (a == "--quiet") {
+        o.quiet = true;
+        return "";
+    }
+    if (a == "--list") {
+        o.list = true;
+        return "";
+    }
+    if (a.size() > 1 && a[0] == '-') return "unknown option " + Quoted(a);
+    files.push_back(a);
+    return "";
+}
+
+// The plug-in and the mesh, from the arguments that are no option.
+static string ReadFiles(const vector<string> &files, HostOptions &o)
+{
+    if (files.size() < 2) return "a plug-in DLL and a mesh file are needed";
+    if (files.size() > 2)
+        return "one plug-in and one mesh only; " + Quoted(files[2]) + " is one too many";
     if (EndsWith(files[0], ".obj") || EndsWith(files[1], ".dll"))
         return Quoted(files[0]) + " is given as the plug-in and " + Quoted(files[1]) +
                " as the mesh: the plug-in DLL comes first, then the mesh";
@@ -89,152 +135,305 @@ std::string ParseOptions(const std::vector<std::string> &args, HostOptions &o)
     return "";
 }
 
+string ParseOptions(const vector<string> &args, HostOptions &o)
+{
+    o.help = AsksForHelp(args);
+    if (o.help) return "";
+    vector<string> files;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const string problem = ReadArgument(args, i, o, files);
+        if (!problem.empty()) return problem;
+    }
+    return ReadFiles(files, o);
+}
+
+// The word at the start of rest after any blanks, moving rest past it.
+static string NextWord(const char *&rest, const char *blanks)
+{
+    rest += strspn(rest, blanks);
+    const size_t length = strcspn(rest, blanks);
+    const string word(rest, length);
+    rest += length;
+    return word;
+}
+
 // The --script language: steps separated by ";", each a word of the table
-// below and what the word takes (a control, a number, a TEXT), blanks being
-// spaces, tabs and line breaks. Nothing may follow a step that ends the dialog.
+// below and what the word takes (a control id, then a number or a TEXT),
+// blanks being spaces, tabs and line breaks. Nothing may follow a step that
+// ends the dialog.
 namespace {
 
-enum Takes { NOTHING, CONTROL, CONTROL_AND_TEXT, NUMBER, TEXT };
+// The controls of a kind that steps act on: a field of kBoundIds' rows, and
+// OK's and Cancel's buttons too for a click.
+struct Controls {
+    int BoundIds::*field;
+    const char *kind;  // as a message names it
+    bool buttons;
+};
+const Controls kSpins = {&BoundIds::spin, "a spin", false};
+const Controls kEdits = {&BoundIds::edit, "an edit box", false};
+const Controls kButtons = {&BoundIds::check, "a checkbox or button", true};
+
+enum Takes { NOTHING, NUMBER, TEXT };  // after the control id, if any
+enum { ID_OK = 1, ID_CANCEL = 2, VK_RETURN_KEY = 0x0D, VK_ESCAPE_KEY = 0x1B };
 const struct Word {
     const char *word;
     DriverAction action;
-    Takes takes;
-    int id, value;  // ok's button, escape's key
+    const Controls *controls = nullptr;  // the kind of control id it takes, if any
+    Takes takes = NOTHING;
+    int id = 0;     // ok's and cancel's button
+    int value = 0;  // escape's and enter's key
 } kWords[] = {
-    {"up", DriverAction::SpinUp, CONTROL, 0, 0},
-    {"down", DriverAction::SpinDown, CONTROL, 0, 0},
-    {"type", DriverAction::Type, CONTROL_AND_TEXT, 0, 0},
-    {"set", DriverAction::SetText, CONTROL_AND_TEXT, 0, 0},
-    {"click", DriverAction::Click, CONTROL, 0, 0},
-    {"check", DriverAction::Click, CONTROL, 0, 0},
-    {"mode", DriverAction::ChooseMode, NUMBER, 0, 0},
-    {"ok", DriverAction::Click, NOTHING, 1, 0},       // IDOK
-    {"cancel", DriverAction::Click, NOTHING, 2, 0},   // IDCANCEL
-    {"escape", DriverAction::Key, NOTHING, 0, 0x1B},  // VK_ESCAPE
-    {"enter", DriverAction::Key, NOTHING, 0, 0x0D},   // VK_RETURN
-    {"close", DriverAction::CloseBox, NOTHING, 0, 0},
-    {"pause", DriverAction::Pause, NUMBER, 0, 0},
-    {"snapshot", DriverAction::Call, TEXT, 0, 0},
+    {"up", DriverAction::SpinUp, &kSpins},
+    {"down", DriverAction::SpinDown, &kSpins},
+    {"type", DriverAction::Type, &kEdits, TEXT},
+    {"set", DriverAction::SetText, &kEdits, TEXT},
+    {"click", DriverAction::Click, &kButtons},
+    {"check", DriverAction::Click, &kButtons},
+    {"mode", DriverAction::ChooseMode, nullptr, NUMBER},
+    {"ok", DriverAction::Click, nullptr, NOTHING, ID_OK},
+    {"cancel", DriverAction::Click, nullptr, NOTHING, ID_CANCEL},
+    {"escape", DriverAction::Key, nullptr, NOTHING, 0, VK_ESCAPE_KEY},
+    {"enter", DriverAction::Key, nullptr, NOTHING, 0, VK_RETURN_KEY},
+    {"close", DriverAction::CloseBox},
+    {"pause", DriverAction::Pause, nullptr, NUMBER},
+    {"snapshot", DriverAction::Call, nullptr, TEXT},
 };
 enum { MODE_COUNT = 4, LONGEST_PAUSE_MS = 60000 };
 const char kBlanks[] = " \t\r\n";
 
-// "" when the action can act on control id, else why not, with the numbers
-// it can: axis by axis, lower bound then upper, and OK and Cancel for a click.
-std::string CheckControl(DriverAction action, int id)
+// The ids of the controls of a kind, axis by axis, lower bound then upper.
+vector<int> IdsOf(const Controls &controls)
 {
-    const bool click = action == DriverAction::Click;
-    const bool edit = action == DriverAction::Type || action == DriverAction::SetText;
-    std::string known;
+    vector<int> ids;
     for (int row : kAxisByAxis) {
-        const BoundIds &b = kBoundIds[row];
-        known += " " + std::to_string(click ? b.check : edit ? b.edit : b.spin);
+        ids.push_back(kBoundIds[row].*controls.field);
     }
-    if (click) known += " 1 2";
-    if ((known + " ").find(" " + std::to_string(id) + " ") != std::string::npos) return "";
-    return std::to_string(id) + " is not " +
-           (click  ? "a checkbox or button"
-            : edit ? "an edit box"
-                   : "a spin") +
-           " of the dialog (those are" + known + ")";
+    if (controls.buttons) {
+        ids.push_back(ID_OK);
+        ids.push_back(ID_CANCEL);
+    }
+    return ids;
+}
+
+// "" when id is one of the controls, else why not, naming those it can be.
+string CheckControl(const Controls &controls, int id)
+{
+    const vector<int> ids = IdsOf(controls);
+    if (std::find(ids.begin(), ids.end(), id) != ids.end()) return "";
+    string known;
+    for (int each : ids) {
+        known += " " + std::to_string(each);
+    }
+    return std::to_string(id) + " is not " + controls.kind + " of the dialog (those are" + known +
+           ")";
 }
 
 // The script cut at each ";" outside double quotes; inside them a backslash
 // takes the next character along. A quote left open runs to the end.
-std::vector<std::string> SplitSteps(const std::string &all)
+vector<string> SplitSteps(const string &all)
 {
-    std::vector<std::string> parts(1);
+    vector<string> parts(1);
     bool quoted = false;
     for (size_t i = 0; i < all.size(); ++i) {
-        if (all[i] == ';' && !quoted) {
+        const char c = all[i];
+        if (c == ';' && !quoted) {
             parts.emplace_back();
             continue;
         }
-        parts.back() += all[i];
-        if (all[i] == '"') quoted = !quoted;
-        if (quoted && all[i] == '\\' && i + 1 < all.size()) parts.back() += all[++i];
+        parts.back() += c;
+        if (c == '"') quoted = !quoted;
+        if (quoted && c == '\\' && i + 1 < all.size()) {
+            i += 1;
+            parts.back() += all[i];
+        }
     }
     return parts;
 }
 
-// A step's TEXT from rest: the rest of the step, the blanks around it trimmed;
-// or in double quotes, keeping blanks and ";", with \" for a quote and \\ for
+// TEXT in quotes, from after the opening one: \" stands for a quote, \\ for
 // a backslash (one before anything else stays: Windows paths need no
-// doubling). "" or what is wrong with it.
-std::string ReadText(const char *rest, std::string &text)
+// doubling), and only blanks may follow the closing quote.
+string ReadQuotedText(const char *p, string &text)
 {
-    rest += strspn(rest, kBlanks);
-    if (*rest != '"') {
-        text = rest;
-        text.erase(text.find_last_not_of(kBlanks) + 1);
-        return text.find('"') == std::string::npos
-                   ? ""
-                   : "a double quote belongs inside quoted text: write \"...\" around the whole "
-                     "text and \\\" for the quote";
+    for (; *p != '"'; ++p) {
+        if (!*p) return "the quoted text has no closing double quote";
+        if (*p == '\\' && (p[1] == '"' || p[1] == '\\')) ++p;
+        text += *p;
     }
-    const char *p = rest + 1;
-    for (; *p && *p != '"'; ++p) text += *p == '\\' && (p[1] == '"' || p[1] == '\\') ? *++p : *p;
-    if (!*p) return "the quoted text has no closing double quote";
-    p += 1 + strspn(p + 1, kBlanks);
-    return *p ? "unexpected \"" + std::string(p) + "\" after the quoted text" : "";
+    const char *after = p + 1 + strspn(p + 1, kBlanks);
+    if (*after) return "unexpected " + Quoted(after) + " after the quoted text";
+    return "";
 }
 
-// The step of word w with its arguments at rest: "" or what is wrong.
-std::string ReadStep(const Word &w, const char *rest, ScriptStep &step)
+// A step's TEXT from rest: quoted, or else the rest of the step with the
+// blanks around it trimmed. "" or what is wrong with it.
+string ReadText(const char *rest, string &text)
 {
-    step.action = w.action, step.id = w.id, step.value = w.value;
-    std::string after = Quoted(w.word);
-    if (w.takes != NOTHING && w.takes != TEXT) {
-        char *end = nullptr;
-        const long n = strtol(rest, &end, 10);
-        if (end == rest) return "a number must follow " + after;
-        rest = end, after = "the number";
-        (w.takes == NUMBER ? step.value : step.id) =
-            static_cast<int>(std::clamp<long>(n, INT_MIN, INT_MAX));
+    rest += strspn(rest, kBlanks);
+    if (*rest == '"') return ReadQuotedText(rest + 1, text);
+    text = rest;
+    text.erase(text.find_last_not_of(kBlanks) + 1);
+    if (text.find('"') == string::npos) return "";
+    return "a double quote belongs inside quoted text: write \"...\" around the whole text and "
+           "\\\" for the quote";
+}
+
+// What a step of word w takes first: "a control id", "a whole number".
+string FirstTaken(const Word &w)
+{
+    if (w.controls) return "a control id";
+    return "a whole number";
+}
+
+// What a step of word w takes, as a message says it: "type" takes a
+// control id, then the text.
+string WhatItTakes(const Word &w)
+{
+    string what = Quoted(w.word) + " takes " + FirstTaken(w);
+    if (w.controls && w.takes == TEXT) what += ", then the text";
+    return what;
+}
+
+// A whole number that stands alone ("12", not "12x" or "0.5"), one beyond
+// an int's range clamped to it.
+bool ReadWhole(const string &word, int &number)
+{
+    char *end = nullptr;
+    const long n = strtol(word.c_str(), &end, 10);
+    if (word.empty() || *end) return false;
+    number = static_cast<int>(std::clamp<long>(n, INT_MIN, INT_MAX));
+    return true;
+}
+
+// The number a step of word w takes first (a control id, or mode's or
+// pause's value) into step, moving rest past it: "" or what is wrong.
+string ReadNumber(const Word &w, const char *&rest, ScriptStep &step)
+{
+    const string word = NextWord(rest, kBlanks);
+    if (word.empty()) return WhatItTakes(w);
+    int number = 0;
+    if (!ReadWhole(word, number))
+        return Quoted(word) + " is not " + FirstTaken(w) + ": " + WhatItTakes(w);
+    if (w.controls) {
+        step.id = number;
+    } else {
+        step.value = number;
     }
-    if (w.takes == CONTROL_AND_TEXT || w.takes == TEXT) {
-        if (const std::string wrong = ReadText(rest, step.text); !wrong.empty()) return wrong;
-        if (w.takes == TEXT && step.text.empty()) return "snapshot needs a file name";
-    } else if (rest[strspn(rest, kBlanks)]) {
-        return "unexpected " + Quoted(rest + strspn(rest, kBlanks)) + " after " + after;
+    return "";
+}
+
+// The arguments of a step of word w at rest: "" or what is wrong with them.
+string ReadArguments(const Word &w, const char *rest, ScriptStep &step)
+{
+    string after = Quoted(w.word);  // the last thing read, as a message names it
+    if (w.controls || w.takes == NUMBER) {
+        const string problem = ReadNumber(w, rest, step);
+        if (!problem.empty()) return problem;
+        after = "the number";
     }
-    if (w.takes == CONTROL || w.takes == CONTROL_AND_TEXT) return CheckControl(w.action, step.id);
-    if (w.action == DriverAction::ChooseMode && (step.value < 0 || step.value >= MODE_COUNT))
+    if (w.takes == TEXT) return ReadText(rest, step.text);
+    rest += strspn(rest, kBlanks);
+    if (*rest) return "unexpected " + Quoted(rest) + " after " + after;
+    return "";
+}
+
+// A snapshot's file: "" for a .bmp file's name, else what is wrong (the
+// picture is written as BMP whatever the name says).
+string CheckPictureName(const Word &w, const string &name)
+{
+    if (EndsWith(name, ".bmp")) return "";
+    const string what = Quoted(w.word) + " takes a file name ending in .bmp";
+    if (name.empty()) return what;
+    return what + ", not " + Quoted(name);
+}
+
+bool InRange(int value, int lowest, int highest) { return value >= lowest && value <= highest; }
+
+// "" when the step can act on what it took, else why not.
+string CheckArguments(const Word &w, const ScriptStep &step)
+{
+    if (w.controls) return CheckControl(*w.controls, step.id);
+    if (w.action == DriverAction::Call) return CheckPictureName(w, step.text);
+    if (w.action == DriverAction::ChooseMode && !InRange(step.value, 0, MODE_COUNT - 1))
         return "the operation list has entries 0 to " + std::to_string(MODE_COUNT - 1);
-    if (w.action == DriverAction::Pause && (step.value < 0 || step.value > LONGEST_PAUSE_MS))
+    if (w.action == DriverAction::Pause && !InRange(step.value, 0, LONGEST_PAUSE_MS))
         return "a pause lasts 0 to " + std::to_string(LONGEST_PAUSE_MS) + " ms";
     return "";
 }
 
+const Word *FindWord(const string &word)
+{
+    for (const Word &w : kWords) {
+        if (word == w.word) return &w;
+    }
+    return nullptr;
+}
+
+string AllWords()
+{
+    string words;
+    for (const Word &w : kWords) {
+        words += string(" ") + w.word;
+    }
+    return words;
+}
+
+// A step, its blanks trimmed, into step: "" or what is wrong with it.
+string ReadStep(const string &text, ScriptStep &step)
+{
+    const char *rest = text.c_str();
+    const string word = NextWord(rest, kBlanks);
+    const Word *w = FindWord(word);
+    if (!w) return "unknown word " + Quoted(word) + " (the words:" + AllWords() + ")";
+    step.action = w->action;
+    step.id = w->id;
+    step.value = w->value;
+    const string problem = ReadArguments(*w, rest, step);
+    if (!problem.empty()) return problem;
+    return CheckArguments(*w, step);
+}
+
+bool EndsDialog(const ScriptStep &step)
+{
+    if (step.action == DriverAction::CloseBox) return true;
+    if (step.action != DriverAction::Click) return false;
+    return step.id == ID_OK || step.id == ID_CANCEL;
+}
+
+// As ReadStep, and refused after endedBy, a step that ends the dialog ("" while none has).
+string ReadStepAfter(const string &text, const string &endedBy, ScriptStep &step)
+{
+    const string problem = ReadStep(text, step);
+    if (!problem.empty()) return problem;
+    if (!endedBy.empty()) return "it follows " + endedBy + ", which ends the dialog";
+    return "";
+}
+
+string Trimmed(const string &text, const char *blanks)
+{
+    const size_t first = text.find_first_not_of(blanks);
+    if (first == string::npos) return "";
+    return text.substr(first, text.find_last_not_of(blanks) + 1 - first);
+}
+
 }  // namespace
 
-bool ParseScript(const std::string &script, std::vector<ScriptStep> &steps, std::string &error)
+bool ParseScript(const string &script, vector<ScriptStep> &steps, string &error)
 {
     steps.clear();
-    std::string endedBy, words;  // the step that ends the dialog, once there is one
-    for (const Word &w : kWords) words += std::string(" ") + w.word;
-    for (const std::string &part : SplitSteps(script)) {
-        const size_t first = part.find_first_not_of(kBlanks);
-        if (first == std::string::npos) continue;  // an empty step, as after a last ";"
-        const size_t wordEnd = std::min(part.find_first_of(kBlanks, first), part.size());
-        const std::string word = part.substr(first, wordEnd - first);
+    string endedBy;
+    for (const string &part : SplitSteps(script)) {
+        const string text = Trimmed(part, kBlanks);
+        if (text.empty()) continue;  // an empty step, as after a last ";"
         ScriptStep step;
-        step.source = "script step " + std::to_string(steps.size() + 1) + " \"" +
-                      part.substr(first, part.find_last_not_of(kBlanks) + 1 - first) + "\"";
-        const Word *w = std::find_if(std::begin(kWords), std::end(kWords),
-                                     [&](const Word &known) { return word == known.word; });
-        std::string problem = w == std::end(kWords)
-                                  ? "unknown word \"" + word + "\" (the words:" + words + ")"
-                                  : ReadStep(*w, part.c_str() + wordEnd, step);
-        if (problem.empty() && !endedBy.empty())
-            problem = "it follows " + endedBy + ", which ends the dialog";
+        step.source = "script step " + std::to_string(steps.size() + 1) + " " + Quoted(text);
+        const string problem = ReadStepAfter(text, endedBy, step);
         if (!problem.empty()) {
             error = step.source + ": " + problem;
             return false;
         }
-        if (step.action == DriverAction::CloseBox ||
-            (step.action == DriverAction::Click && (step.id == 1 || step.id == 2)))
-            endedBy = step.source;
+        if (EndsDialog(step)) endedBy = step.source;
         steps.push_back(step);
     }
     return true;
@@ -244,154 +443,199 @@ bool ParseScript(const std::string &script, std::vector<ScriptStep> &steps, std:
 // --json hands to the picture. Coordinates read as strtof does: inf, nan and
 // numbers beyond a float's range are kept. A UTF-8 byte-order mark and CRLF
 // line ends are read too.
+static const char kObjBlanks[] = " \t";
 
 // A "v X Y Z [more]" line's coordinates: "" or what is wrong with them (too
 // few numbers, or text stuck to one).
-static std::string ReadVertex(const char *text, Point3f &p)
+static string ReadVertex(const char *text, Point3f &p)
 {
     for (float *c : {&p.x, &p.y, &p.z}) {
+        const string word = NextWord(text, kObjBlanks);
         char *end = nullptr;
-        *c = strtof(text, &end);
-        if (end == text) return "a vertex needs three numbers";
-        if (*end && *end != ' ' && *end != '\t') {
-            const char *number = text + strspn(text, " \t");
-            return "unexpected \"" + std::string(end, strcspn(end, " \t")) +
-                   "\" after the number \"" + std::string(number, end - number) + "\"";
-        }
-        text = end;
+        *c = strtof(word.c_str(), &end);
+        if (end == word.c_str()) return "a vertex needs three numbers";
+        const string number = word.substr(0, end - word.c_str());
+        if (*end) return "unexpected " + Quoted(end) + " after the number " + Quoted(number);
     }
     return "";
 }
 
-// An "f A B C ..." line's vertices, each token's number before its first "/",
-// 1-based or counted back from the last of the known vertices when negative;
-// false for a line that is not three or more of them (it is skipped).
-static bool ReadFace(const char *text, size_t known, std::vector<uint32_t> &face)
+// The vertex a face's word names by its number before any "/": 1-based, or
+// counted back from the last known vertex when negative. False for none.
+static bool ReadFaceVertex(const string &word, size_t known, uint32_t &index)
 {
-    face.clear();
-    for (text += strspn(text, " \t"); *text; text += strspn(text, " \t")) {
-        char *end = nullptr;
-        const long n = strtol(text, &end, 10);
-        const long index = n < 0 ? static_cast<long>(known) + n : n - 1;
-        if (end == text || (*end && !strchr("/ \t", *end)) || n == 0 || index < 0 ||
-            index >= static_cast<long>(known))
-            return false;
-        face.push_back(static_cast<uint32_t>(index));
-        text = end + strcspn(end, " \t");
+    char *end = nullptr;
+    const long n = strtol(word.c_str(), &end, 10);
+    if (end == word.c_str() || n == 0) return false;
+    if (*end && *end != '/') return false;
+    const long counted = n < 0 ? static_cast<long>(known) + n : n - 1;
+    if (counted < 0 || counted >= static_cast<long>(known)) return false;
+    index = static_cast<uint32_t>(counted);
+    return true;
+}
+
+// An "f A B C ..." line's vertices; false for a line that is not three or
+// more of those known so far (it is skipped).
+static bool ReadFace(const char *text, size_t known, vector<uint32_t> &face)
+{
+    string word = NextWord(text, kObjBlanks);
+    while (!word.empty()) {
+        uint32_t index = 0;
+        if (!ReadFaceVertex(word, known, index)) return false;
+        face.push_back(index);
+        word = NextWord(text, kObjBlanks);
     }
     return face.size() >= 3;
 }
 
-bool ReadObj(const std::string &all, ObjMesh &mesh, std::string &error)
+// One line into the mesh: "" or what is wrong with it. Only the "v" and "f"
+// lines count; normals, comments and the rest are skipped.
+static string ReadObjLine(const string &line, ObjMesh &mesh)
+{
+    const char *rest = line.c_str();
+    const string kind = NextWord(rest, kObjBlanks);
+    if (kind == "v") {
+        Point3f p;
+        const string problem = ReadVertex(rest, p);
+        if (problem.empty()) mesh.points.push_back(p);
+        return problem;
+    }
+    vector<uint32_t> face;
+    if (kind == "f" && ReadFace(rest, mesh.points.size(), face)) mesh.faces.push_back(face);
+    return "";
+}
+
+// A line as a message quotes it, cut at 60 bytes.
+static string Shortened(const string &line)
+{
+    if (line.size() <= 60) return line;
+    return line.substr(0, 57) + "...";
+}
+
+static string WithoutBom(const string &all)
+{
+    if (all.compare(0, 3, "\xEF\xBB\xBF") != 0) return all;
+    return all.substr(3);
+}
+
+bool ReadObj(const string &all, ObjMesh &mesh, string &error)
 {
     mesh = ObjMesh();
-    std::istringstream lines(all.compare(0, 3, "\xEF\xBB\xBF") ? all : all.substr(3));  // a BOM
-    std::vector<uint32_t> face;
-    std::string line;
+    std::istringstream lines(WithoutBom(all));
+    string line;
     for (int number = 1; std::getline(lines, line); ++number) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        const size_t first = line.find_first_not_of(" \t");
-        if (first == line.npos || first + 1 >= line.size() ||
-            (line[first + 1] != ' ' && line[first + 1] != '\t'))
-            continue;  // no "v" or "f" line: normals, comments and the rest
-        const char *rest = line.c_str() + first + 1;
-        if (line[first] == 'f' && ReadFace(rest, mesh.points.size(), face))
-            mesh.faces.push_back(face);
-        if (line[first] != 'v') continue;
-        Point3f p;
-        const std::string problem = ReadVertex(rest, p);
+        const string problem = ReadObjLine(line, mesh);
         if (!problem.empty()) {
-            if (line.size() > 60) line = line.substr(0, 57) + "...";
-            error = "line " + std::to_string(number) + ": " + problem + ": \"" + line + "\"";
+            error =
+                "line " + std::to_string(number) + ": " + problem + ": " + Quoted(Shortened(line));
             return false;
         }
-        mesh.points.push_back(p);
     }
-    if (mesh.points.empty()) error = "holds no vertex (no line \"v X Y Z\")";
-    return !mesh.points.empty();
+    if (!mesh.points.empty()) return true;
+    error = "holds no vertex (no line \"v X Y Z\")";
+    return false;
 }
 
 // A float in the fewest digits that read back as it: "1", "0.3", "-0", "inf".
-static std::string Shortest(float value)
+static string Shortest(float value)
 {
     char text[48];
-    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+    return string(text, std::to_chars(text, text + sizeof text, value).ptr);
 }
 
-std::string ShowBound(float used, const std::string &typed)
+// A float as "%.2f" writes it: "0.50"; "" for one the dialog never shows.
+static string Fixed2(float value)
 {
-    char fixed[48];
-    if ((FormatFixed2(used, fixed, sizeof fixed) >= 0 && typed == fixed) || typed == Shortest(used))
-        return typed;
-    return Shortest(used) + " (typed \"" + typed + "\")";
+    char text[48];
+    if (FormatFixed2(value, text, sizeof text) < 0) return "";
+    return text;
 }
 
-std::string SummaryLine(const RunRecord &run, const ObjMesh &mesh)
+string ShowBound(float used, const string &typed)
 {
-    std::string choice;
-    for (const UsedBound &b : run.bounds)
-        choice += (choice.empty() ? "" : ", ") +
-                  (b.upper ? b.axis + (" < " + b.shown) : b.shown + " < " + b.axis);
-    choice = !run.opened ? "(the dialog did not open)"
-                         : (choice.empty() ? "no bound" : choice) + "; " + run.operationName;
-    // Vertices the walk may treat specially; named so that a surprising count
-    // of those inside is not taken for a fault of the walk.
-    const auto nonFinite = std::count_if(mesh.points.begin(), mesh.points.end(), [](Point3f p) {
-        return !isfinite(p.x) || !isfinite(p.y) || !isfinite(p.z);
-    });
-    return "cubrik: " + choice + " -> " + (run.result ? "applied" : "nothing done") +
-           "; inside: " + std::to_string(run.inside) + " of " + std::to_string(mesh.points.size()) +
-           " vertices" +
-           (nonFinite ? " (" + std::to_string(nonFinite) + " with a non-finite coordinate)" : "") +
-           "; selected before: " + std::to_string(run.before) +
-           ", after: " + std::to_string(run.selected.size()) + "; result " +
-           std::to_string(run.result);
+    if (typed == Shortest(used)) return typed;
+    if (!typed.empty() && typed == Fixed2(used)) return typed;
+    return Shortest(used) + " (typed " + Quoted(typed) + ")";
 }
 
-// The --json record's values. A float in the fewest digits that read back as
-// it, always with a point or an exponent ("1.0", "-0.0") so that a reader
-// takes it for a fraction; null if not finite.
-static std::string Json(float value)
+// A bound as the summary shows it: "x < 0.50", "-0.25 < y".
+static string BoundText(const UsedBound &b)
 {
-    const std::string text = Shortest(value);
-    return !isfinite(value) ? "null" : text.find_first_of(".e") == text.npos ? text + ".0" : text;
+    const string axis(1, b.axis);
+    if (b.upper) return axis + " < " + b.shown;
+    return b.shown + " < " + axis;
 }
-static std::string Json(uint32_t value) { return std::to_string(value); }
-static std::string Json(const std::string &text)
+
+// The summary's choice: "x < 0.50, -0.25 < y; 選択反転する".
+static string ChoiceText(const RunRecord &run)
 {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        char escaped[8] = {static_cast<char>(c)};
-        if (c < 0x20) snprintf(escaped, sizeof escaped, "\\u%04x", c);
-        if (c == '"' || c == '\\') escaped[0] = '\\', escaped[1] = static_cast<char>(c);
-        out += escaped;
+    if (!run.opened) return "(the dialog did not open)";
+    string bounds;
+    for (const UsedBound &b : run.bounds) {
+        if (!bounds.empty()) bounds += ", ";
+        bounds += BoundText(b);
     }
-    return out + "\"";
-}
-template <typename T> static std::string Json(const std::vector<T> &items)
-{
-    std::string out;
-    for (const T &item : items) out += (out.empty() ? "" : ", ") + Json(item);
-    return "[" + out + "]";
-}
-static std::string Json(const Point3f &p) { return Json(std::vector<float>{p.x, p.y, p.z}); }
-static std::string Json(const UsedBound &b)
-{
-    return "{\"axis\": " + Json(std::string(1, b.axis)) +
-           ", \"side\": " + Json(std::string(b.upper ? "upper" : "lower")) +
-           ", \"value\": " + Json(b.value) + ", \"shown\": " + Json(b.shown) + "}";
+    if (bounds.empty()) bounds = "no bound";
+    return bounds + "; " + run.operationName;
 }
 
-std::string RunJson(const RunRecord &run, const ObjMesh &mesh)
+static bool IsFinite(const Point3f &p) { return isfinite(p.x) && isfinite(p.y) && isfinite(p.z); }
+
+// Vertices the walk may treat specially, named so that a surprising count of
+// those inside is not taken for a fault of the walk: " (2 with a non-finite
+// coordinate)", or "" for none.
+static string NonFiniteNote(const ObjMesh &mesh)
 {
-    return "{\n  \"bounds\": " + Json(run.bounds) +
-           ",\n  \"operation\": " + (run.opened ? std::to_string(run.operation) : "null") +
-           ",\n  \"operation_name\": " + Json(run.operationName) +
-           ",\n  \"applied\": " + (run.result ? "true" : "false") +
-           ",\n  \"inside\": " + std::to_string(run.inside) +
-           ", \"vertices\": " + std::to_string(mesh.points.size()) +
-           ", \"before\": " + std::to_string(run.before) +
-           ", \"after\": " + std::to_string(run.selected.size()) +
-           ",\n  \"selected\": " + Json(run.selected) + ",\n  \"points\": " + Json(mesh.points) +
-           ",\n  \"faces\": " + Json(mesh.faces) + "\n}\n";
+    const auto finite = std::count_if(mesh.points.begin(), mesh.points.end(), IsFinite);
+    const size_t count = mesh.points.size() - static_cast<size_t>(finite);
+    if (count == 0) return "";
+    return " (" + std::to_string(count) + " with a non-finite coordinate)";
+}
+
+string SummaryLine(const RunRecord &run, const ObjMesh &mesh)
+{
+    string line = "cubrik: " + ChoiceText(run) + " -> ";
+    line += run.result ? "applied" : "nothing done";
+    line += "; inside: " + std::to_string(run.inside);
+    line += " of " + std::to_string(mesh.points.size()) + " vertices" + NonFiniteNote(mesh);
+    line += "; selected before: " + std::to_string(run.before);
+    line += ", after: " + std::to_string(run.selected.size());
+    line += "; result " + std::to_string(run.result);
+    return line;
+}
+
+// The --json record, written by nlohmann-json with its numbers as the floats
+// they are: each in the fewest digits that read back as it, with a point or
+// an exponent ("1.0", "-0.0") so that a reader takes it for a fraction; null
+// if not finite. Text that is not UTF-8 is written with U+FFFD in its place.
+using Json =
+    nlohmann::basic_json<nlohmann::ordered_map, vector, string, bool, int64_t, uint64_t, float>;
+
+static void to_json(Json &json, const Point3f &p) { json = {p.x, p.y, p.z}; }
+
+static void to_json(Json &json, const UsedBound &b)
+{
+    json["axis"] = string(1, b.axis);
+    json["side"] = b.upper ? "upper" : "lower";
+    json["value"] = b.value;
+    json["shown"] = b.shown;
+}
+
+string RunJson(const RunRecord &run, const ObjMesh &mesh)
+{
+    Json record;
+    record["bounds"] = run.bounds;
+    record["operation"] = nullptr;
+    if (run.opened) record["operation"] = run.operation;
+    record["operation_name"] = run.operationName;
+    record["applied"] = run.result != 0;
+    record["inside"] = run.inside;
+    record["vertices"] = mesh.points.size();
+    record["before"] = run.before;
+    record["after"] = run.selected.size();
+    record["selected"] = run.selected;
+    record["points"] = mesh.points;
+    record["faces"] = mesh.faces;
+    return record.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
 }

@@ -18,8 +18,15 @@ constexpr int kAxisByAxis[] = {0, 3, 1, 4, 2, 5};
 
 extern const char kUsage[];
 struct HostOptions {
-    std::string plugin, mesh, script, selectionOut, json;
-    bool help = false, hasScript = false, quiet = false, list = false;
+    std::string plugin;
+    std::string mesh;
+    std::string script;
+    std::string selectionOut;
+    std::string json;
+    bool help = false;
+    bool hasScript = false;
+    bool quiet = false;
+    bool list = false;
     int belowAxis = -1;  // vertices below belowValue on this axis start selected
     float belowValue = 0.0f;
 };
@@ -31,8 +38,10 @@ std::string ParseOptions(const std::vector<std::string> &args, HostOptions &opti
 // source names it in messages: script step 3 "up 1012".
 struct ScriptStep {
     DriverAction action;
-    int id = 0, value = 0;
-    std::string text, source;
+    int id = 0;
+    int value = 0;
+    std::string text;
+    std::string source;
 };
 // Reads "check 1009; type 1001 -0.25; mode 2; ok". False with a message
 // naming the wrong step.
@@ -64,7 +73,8 @@ struct RunRecord {
     int operation = -1;             // the operation list's index, and its text
     std::string operationName;
     int32_t result = 0;
-    int inside = 0, before = 0;
+    int inside = 0;
+    int before = 0;
     std::vector<uint32_t> selected;  // ascending, after the run
 };
 // "cubrik: x < 0.50; 選択する -> applied; inside: 1 of 3 vertices; selected

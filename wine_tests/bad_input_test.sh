@@ -86,7 +86,7 @@ CUBRIK_LC_ALL=en_US.UTF-8 row 2 'the script holds characters the ANSI code page 
 row 0 'cubrik: x < 0.5, -0.25 < y; .* -> applied; inside: 2 of 3 vertices' \
     "$dll" good.obj --script "check 1010; type 1003 -0.25; type 1007 0.5; ok" --json run.json
 row 0 'cubrik: x < 0 \(typed "＋１"\); ' "$dll" good.obj --script "type 1007 ＋１; ok"
-check "run.json: $(cat run.json)" grep -q '"selected": \[0, 2\],' run.json
+check "run.json: $(cat run.json)" grep -q '"selected":\[0,2\],' run.json
 # The dialog's steps as they run.
 row 1 'script step 1 "snapshot no/such/dir/d.bmp": cannot write no/such/dir/d.bmp' \
     "$dll" good.obj --script "snapshot no/such/dir/d.bmp; ok" --quiet
