@@ -1,34 +1,69 @@
 #!/usr/bin/env python3
-"""usage: make_sphere.py [OUT.obj]   (default: sphere.obj)
-Writes the demo's sample mesh: a UV sphere of radius 1 centred on the origin,
+"""Writes the demo's sample mesh: a UV sphere of radius 1 centred on the origin,
 so that vertices lie on both sides of every axis plane."""
+import argparse
 import math
-import sys
 
-SEGMENTS, RINGS = 64, 40
-if sys.argv[1:] in (["-h"], ["--help"]):
-    print(__doc__)
-    sys.exit()
+SEGMENTS = 64
+RINGS = 40
+HEADER = "# UV sphere, radius 1: %d segments, %d rings" % (SEGMENTS, RINGS)
 
 
-def vertex(ring, seg):
+def vertex(ring, segment):
     """A vertex's 1-based number: 1 is the top pole, vertex(RINGS, 0) the bottom one."""
-    return 2 + (ring - 1) * SEGMENTS + seg % SEGMENTS
+    return 2 + (ring - 1) * SEGMENTS + segment % SEGMENTS
 
 
-lines = ["# UV sphere, radius 1: %d segments, %d rings" % (SEGMENTS, RINGS), "o sphere", "v 0 1 0"]
-for ring in range(1, RINGS):
+def point(ring, segment):
+    """The v line of a vertex between the poles."""
     theta = math.pi * ring / RINGS
-    for phi in (2 * math.pi * seg / SEGMENTS for seg in range(SEGMENTS)):
-        lines.append("v %.6f %.6f %.6f" % (math.sin(theta) * math.cos(phi), math.cos(theta),
-                                           math.sin(theta) * math.sin(phi)))
-lines.append("v 0 -1 0")
-# Faces: triangles at the poles, quads between rings.
-lines += ["f 1 %d %d" % (vertex(1, seg + 1), vertex(1, seg)) for seg in range(SEGMENTS)]
-lines += ["f %d %d %d %d" % (vertex(ring, seg), vertex(ring, seg + 1), vertex(ring + 1, seg + 1),
-                             vertex(ring + 1, seg))
-          for ring in range(1, RINGS - 1) for seg in range(SEGMENTS)]
-lines += ["f %d %d %d" % (vertex(RINGS, 0), vertex(RINGS - 1, seg), vertex(RINGS - 1, seg + 1))
-          for seg in range(SEGMENTS)]
-with open(sys.argv[1] if len(sys.argv) > 1 else "sphere.obj", "w") as out:
-    out.write("\n".join(lines) + "\n")
+    phi = 2 * math.pi * segment / SEGMENTS
+    x = math.sin(theta) * math.cos(phi)
+    z = math.sin(theta) * math.sin(phi)
+    return "v %.6f %.6f %.6f" % (x, math.cos(theta), z)
+
+
+def face(*corners):
+    return "f " + " ".join(map(str, corners))
+
+
+def quad(ring, segment):
+    """The face below a ring's vertex."""
+    return face(
+        vertex(ring, segment),
+        vertex(ring, segment + 1),
+        vertex(ring + 1, segment + 1),
+        vertex(ring + 1, segment),
+    )
+
+
+def sphere():
+    """The lines of the file: the vertices from the top pole down, then the
+    faces, triangles at the poles and quads between the rings."""
+    lines = [HEADER, "o sphere", "v 0 1 0"]
+    for ring in range(1, RINGS):
+        for segment in range(SEGMENTS):
+            lines.append(point(ring, segment))
+    lines.append("v 0 -1 0")
+    for segment in range(SEGMENTS):
+        lines.append(face(1, vertex(1, segment + 1), vertex(1, segment)))
+    for ring in range(1, RINGS - 1):
+        for segment in range(SEGMENTS):
+            lines.append(quad(ring, segment))
+    last = RINGS - 1
+    bottom = vertex(RINGS, 0)
+    for segment in range(SEGMENTS):
+        lines.append(face(bottom, vertex(last, segment), vertex(last, segment + 1)))
+    return lines
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("out", metavar="OUT.obj", nargs="?", default="sphere.obj")
+    path = parser.parse_args().out
+    with open(path, "w") as out:
+        out.write("\n".join(sphere()) + "\n")
+
+
+if __name__ == "__main__":
+    main()
