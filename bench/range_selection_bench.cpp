@@ -158,12 +158,6 @@ void Walk(benchmark::State &state, const RangeParam &param)
     state.counters["selected_fraction"] = static_cast<double>(host.SelectedCount()) / count;
 }
 
-void BM_WalkAllOutside(benchmark::State &state) { Walk(state, AllOutside()); }
-void BM_WalkAllInsideSelect(benchmark::State &state) { Walk(state, AllInside(Select)); }
-void BM_WalkAllInsideInvert(benchmark::State &state) { Walk(state, AllInside(Invert)); }
-void BM_WalkAllInsideRandom(benchmark::State &state) { Walk(state, AllInside(Random)); }
-void BM_WalkHalfInsideSelect(benchmark::State &state) { Walk(state, HalfInside()); }
-
 // One round of what any walk must pay: a buffer of count + 1 points taken the
 // same way, one copy of the host's points into it, and the six comparisons of
 // the all-outside case on every point. Returns how many points were inside,
@@ -195,7 +189,7 @@ int32_t FloorRound(const FakeHost &host, const RangeParam &p)
     return inside;
 }
 
-void BM_Floor(benchmark::State &state)
+void Floor(benchmark::State &state)
 {
     const int32_t count = static_cast<int32_t>(state.range(0));
     const FakeHost &host = Sphere(count);
@@ -219,12 +213,12 @@ void Cases(benchmark::internal::Benchmark *b)
     b->Unit(benchmark::kMillisecond);
 }
 
-BENCHMARK(BM_Floor)->Apply(Cases);
-BENCHMARK(BM_WalkAllOutside)->Apply(Cases);
-BENCHMARK(BM_WalkAllInsideSelect)->Apply(Cases);
-BENCHMARK(BM_WalkAllInsideInvert)->Apply(Cases);
-BENCHMARK(BM_WalkAllInsideRandom)->Apply(Cases);
-BENCHMARK(BM_WalkHalfInsideSelect)->Apply(Cases);
+BENCHMARK(Floor)->Apply(Cases);
+BENCHMARK_CAPTURE(Walk, AllOutside, AllOutside())->Apply(Cases);
+BENCHMARK_CAPTURE(Walk, AllInsideSelect, AllInside(Select))->Apply(Cases);
+BENCHMARK_CAPTURE(Walk, AllInsideInvert, AllInside(Invert))->Apply(Cases);
+BENCHMARK_CAPTURE(Walk, AllInsideRandom, AllInside(Random))->Apply(Cases);
+BENCHMARK_CAPTURE(Walk, HalfInsideSelect, HalfInside())->Apply(Cases);
 
 }  // namespace
 
