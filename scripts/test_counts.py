@@ -1,0 +1,96 @@
+#!/usr/bin/python3
+"""usage: scripts/test_counts.py STEP_FOLDER...
+
+Prints the last line of scripts/test.sh, "test: N passed, N failed, N
+skipped", from the folders its steps left: each holds the step's exit status
+(the first word of its file "status") and the reports its tools wrote,
+CTest's JUnit XML (*.xml) and GoogleTest's JSON (*.json). A step that failed
+but counted no failed test (a failed build, say) counts as one failure, and
+so does a step that left no status. Exits 1 when anything failed.
+"""
+import collections
+import json
+import pathlib
+import sys
+from xml.etree import ElementTree
+
+
+def ctest_outcome(case):
+    """passed, failed or skipped, for a testcase of CTest's JUnit report.
+
+    CTest marks every test it did not run "notrun"; only those skipped on
+    purpose (SKIP_RETURN_CODE, SKIP_REGULAR_EXPRESSION) are skipped, the
+    others (a program missing, a fixture they need failed) failed.
+    """
+    status = case.get("status")
+    if status == "run":
+        return "passed"
+    if status == "disabled":
+        return "skipped"
+    if status != "notrun":
+        return "failed"
+    reason = case.find("skipped").get("message")
+    if reason.startswith("SKIP_"):
+        return "skipped"
+    return "failed"
+
+
+def gtest_outcome(case):
+    """passed, failed or skipped, for a test of GoogleTest's JSON report."""
+    if "failures" in case:
+        return "failed"
+    if case["status"] == "NOTRUN":
+        return "skipped"
+    if case["result"] == "SKIPPED":
+        return "skipped"
+    return "passed"
+
+
+def outcomes(name, text):
+    """The outcome of each test of a report, read as its file name says."""
+    if name.endswith(".json"):
+        suites = json.loads(text)["testsuites"]
+        return [gtest_outcome(case) for suite in suites for case in suite["testsuite"]]
+    cases = ElementTree.fromstring(text).iter("testcase")
+    return [ctest_outcome(case) for case in cases]
+
+
+def step_counts(status, reports):
+    """The outcomes of one step, given its exit status and its reports as
+    (file name, text) pairs."""
+    counts = collections.Counter()
+    for name, text in reports:
+        counts.update(outcomes(name, text))
+    if status != 0 and counts["failed"] == 0:
+        counts["failed"] = 1
+    return counts
+
+
+def step_status(folder):
+    """The step's exit status; a step that left none did not end well."""
+    path = folder / "status"
+    if not path.exists():
+        return 1
+    return int(path.read_text().split()[0])
+
+
+def step_reports(folder):
+    paths = sorted(folder.glob("*.xml")) + sorted(folder.glob("*.json"))
+    return [(path.name, path.read_text()) for path in paths]
+
+
+def main(folders):
+    total = collections.Counter()
+    for folder in map(pathlib.Path, folders):
+        total += step_counts(step_status(folder), step_reports(folder))
+    passed = total["passed"]
+    failed = total["failed"]
+    skipped = total["skipped"]
+    print(f"test: {passed} passed, {failed} failed, {skipped} skipped")
+    if failed:
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
