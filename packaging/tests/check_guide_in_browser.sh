@@ -3,8 +3,8 @@
 # in headless Chromium, in a wide window (1280 px) and in the narrowest one
 # Chromium allows (500 px). In each, every picture loads, nothing is wider
 # than the window (no sideways scrolling), both the Japanese and the
-# English guide are there, and no file name or command is broken across
-# lines. A screenshot of each is kept in WORK_DIR.
+# English guide are there, and no file name, command or label of the
+# dialog is broken across lines. A screenshot of each is kept in WORK_DIR.
 #
 #   check_guide_in_browser.sh RELEASE.zip WORK_DIR
 set -euo pipefail
@@ -41,7 +41,7 @@ window.addEventListener("load", function () {
     var r = e.getBoundingClientRect();
     if (r.right > width + 0.5) lines.push("wider " + e.tagName.toLowerCase() + " " + Math.ceil(r.right));
   });
-  Array.prototype.forEach.call(document.querySelectorAll("code"), function (c) {
+  Array.prototype.forEach.call(document.querySelectorAll("code, kbd, .ui"), function (c) {
     if (c.getClientRects().length > 1) lines.push("broken " + c.textContent);
   });
   var ja = document.getElementById("ja"), en = document.getElementById("en");
