@@ -34,6 +34,15 @@ dll.write(sys.argv[3])
 print(64 if own == amd64 else 32)
 PY
 ) || exit
+# cubrik.dll importing a DLL that is nowhere, and calling a host function it
+# must never call (its name for MQ_GetWindowHandle, the first it calls, is
+# that of one of those).
+/usr/bin/python3 - "$build/cubrik.dll" <<'PY' || exit
+import sys
+dll = open(sys.argv[1], "rb").read()
+open("missing_import.dll", "wb").write(dll.replace(b"COMCTL32.DLL", b"NOSUCH32.DLL"))
+open("rogue.dll", "wb").write(dll.replace(b"MQ_GetWindowHandle", b"MQ_GetSystemPath\0\0"))
+PY
 prefix=${CUBRIK_WINEPREFIX:-$root/build/wineprefix}
 [ "$bits" = 32 ] || prefix=${CUBRIK_WINEPREFIX64:-$root/build/wineprefix64}
 
@@ -73,9 +82,17 @@ row 2 'is a DLL but not a plug-in: it exports no MQCheckVersion' \
     "$build/standin_full.dll" good.obj $ok
 row 2 'the plug-in "other_bitness.dll" is a (64-bit \(x86-64\)|32-bit \(x86\)) DLL, and this host is (32|64)-bit' \
     other_bitness.dll good.obj $ok
+row 2 'the plug-in "missing_import.dll" cannot be loaded: .*\(error 126\) \(a DLL it imports is missing\)' \
+    missing_import.dll good.obj $ok
+# A call the plug-in must never make ends the run at once, said on standard
+# error as every message of host.exe is.
+said=$("$root/scripts/wine-run.sh" "$build/host.exe" rogue.dll good.obj $ok 2>&1 >/dev/null) &&
+    status=0 || status=$?
+check "host.exe rogue.dll: exit status $status, expected 5; on standard error: $said" \
+    test "$status: $said" = "5: host: the plug-in called MQ_GetSystemPath, which it never should"
 # Files as Windows opens them: Japanese names, folders, outputs that cannot be written.
 row 0 'inside: 0 of 3 vertices' "$dll" 球体.obj $ok
-row 2 'mesh "無い.obj": No such file' "$dll" 無い.obj $ok
+row 2 'the mesh "無い.obj": cannot read it: No such file' "$dll" 無い.obj $ok
 row 2 'the mesh "folder" is a folder, not a file' "$dll" folder $ok
 row 2 '--selection-out "no/such/dir/out.txt": cannot write it' \
     "$dll" good.obj --selection-out no/such/dir/out.txt $ok
@@ -94,12 +111,23 @@ row 1 'script step 1 "snapshot no/such/dir/d.bmp": cannot write no/such/dir/d.bm
     "$dll" good.obj --script "snapshot no/such/dir/d.bmp; ok" --quiet
 row 1 'the dialog ended before script step 2 "up 1012" ran' \
     "$dll" good.obj --script "escape; up 1012; ok"
+row 1 'the script left the dialog open, so it was cancelled' "$dll" good.obj --script "up 1012"
+# A user's steps only where a user can take them (the lower X bound starts
+# off), and nothing applied; set is a program's, and reaches a disabled box.
+row 1 'script step 1 "type 1001 5": edit box 1001 is disabled, .* \(check 1009 enables it\); the dialog is cancelled' \
+    "$dll" good.obj --script "type 1001 5; ok" --json refused.json
+check "refused.json: $(cat refused.json)" grep -q '"applied": *false' refused.json
+row 1 'script step 2 "down 1002": edit box 1001 is disabled, so a user cannot do this' \
+    "$dll" good.obj --script "up 1012; down 1002; ok"
+row 0 'cubrik: 5 < x, x < 0.00; ' "$dll" good.obj --script "set 1001 5; check 1009; ok"
 
 # The display: a run for a user refuses the wrapper's virtual one (nobody sees
-# it); help and mistakes need none; a display that cannot be reached fails a
+# it), a scripted run goes ahead on it; help and mistakes need none, and a
+# mistake gets one line, not the usage; a display that cannot be reached fails a
 # run started without the wrapper, naming it.
 DISPLAY='' row 2 'host.exe is interactive .* needs a display' "$dll" good.obj
-DISPLAY='' row 2 'unknown option "--scirpt"' "$dll" good.obj --scirpt ok
+DISPLAY='' row 0 'inside: 0 of 3 vertices' "$dll" good.obj $ok
+DISPLAY='' row 2 '^host: unknown option "--scirpt" \(see host.exe --help\)$' "$dll" good.obj --scirpt ok
 DISPLAY=:77 plain=1 row 0 'usage: host.exe PLUGIN.dll MESH.obj' --help
 DISPLAY=:77 plain=1 row 1 'the dialog cannot open: .*the X display ":77" cannot be reached' \
     "$dll" good.obj --script ok
