@@ -126,7 +126,9 @@ row 0 'cubrik: 5 < x, x < 0.00; ' "$dll" good.obj --script "set 1001 5; check 10
 # mistake gets one line, not the usage; a display that cannot be reached fails a
 # run started without the wrapper, naming it.
 DISPLAY='' row 2 'host.exe is interactive .* needs a display' "$dll" good.obj
-DISPLAY='' row 0 'inside: 0 of 3 vertices' "$dll" good.obj $ok
+# (The variable as the wrapper sets it on a display of its own: the test run's
+# kept Wine server has its desktop on another display than that one.)
+CUBRIK_VIRTUAL_DISPLAY=1 plain=1 row 0 'inside: 0 of 3 vertices' "$dll" good.obj $ok
 DISPLAY='' row 2 '^host: unknown option "--scirpt" \(see host.exe --help\)$' "$dll" good.obj --scirpt ok
 DISPLAY=:77 plain=1 row 0 'usage: host.exe PLUGIN.dll MESH.obj' --help
 DISPLAY=:77 plain=1 row 1 'the dialog cannot open: .*the X display ":77" cannot be reached' \
