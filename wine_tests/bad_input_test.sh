@@ -38,10 +38,13 @@ PY
 # must never call (its name for MQ_GetWindowHandle, the first it calls, is
 # that of one of those).
 /usr/bin/python3 - "$build/cubrik.dll" <<'PY' || exit
-import sys
+import re, sys
 dll = open(sys.argv[1], "rb").read()
-open("missing_import.dll", "wb").write(dll.replace(b"COMCTL32.DLL", b"NOSUCH32.DLL"))
-open("rogue.dll", "wb").write(dll.replace(b"MQ_GetWindowHandle", b"MQ_GetSystemPath\0\0"))
+for name, old, new in (("missing_import.dll", rb"COMCTL32\.dll", b"NOSUCH32.dll"),
+                       ("rogue.dll", rb"MQ_GetWindowHandle", b"MQ_GetSystemPath\0\0")):
+    patched, count = re.subn(old, new, dll, flags=re.IGNORECASE)
+    assert count == 1, name
+    open(name, "wb").write(patched)
 PY
 prefix=${CUBRIK_WINEPREFIX:-$root/build/wineprefix}
 [ "$bits" = 32 ] || prefix=${CUBRIK_WINEPREFIX64:-$root/build/wineprefix64}
