@@ -1,7 +1,8 @@
 #include "standin_engine/dialog_driver.h"
 
-#include <stdio.h>
 #include <string.h>
+
+#include <memory>
 
 #include <commctrl.h>
 
@@ -20,16 +21,14 @@ struct DriverRun {
     HWND dialog = nullptr;
     int graceTicks = 0;
     bool timedOut = false;
-    bool stepFailed = false;  // a step could not do what it says
-    bool busy = false;        // a step is running (and may be running a dialog of its own)
+    bool busy = false;  // a step is running (and may be running a dialog of its own)
 };
 
-enum { GRACE_TICKS = 100, MAX_RUNS = 16 };
+enum { GRACE_TICKS = 100 };
 
-static thread_local DriverRun *t_runs[MAX_RUNS];
-static thread_local int t_count;
-
-static DriverRun *InnermostRun() { return t_count ? t_runs[t_count - 1] : nullptr; }
+static thread_local std::vector<std::unique_ptr<DriverRun>> t_runs;
+// What the last run disarmed on this thread saw.
+static thread_local std::unique_ptr<DriverRun> t_last;
 
 static void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD);
 
@@ -39,21 +38,79 @@ static void Schedule(DriverRun &run, UINT ms)
     run.timer = SetTimer(nullptr, 0, ms, OnTick);
 }
 
+bool IsDialog(HWND window)
+{
+    char name[16] = "";
+    GetClassNameA(window, name, sizeof name);
+    return strcmp(name, "#32770") == 0;
+}
+
+// The newest run still waiting for its dialog takes this one; its first
+// step runs once the modal loop turns.
+static void Adopt(HWND dialog)
+{
+    for (auto run = t_runs.rbegin(); run != t_runs.rend(); ++run) {
+        if ((*run)->dialog) continue;
+        (*run)->dialog = dialog;
+        Schedule(**run, (*run)->tickMs);
+        return;
+    }
+}
+
 static LRESULT CALLBACK OnCbt(int code, WPARAM wParam, LPARAM lParam)
 {
-    if (code == HCBT_CREATEWND) {
-        HWND window = reinterpret_cast<HWND>(wParam);
-        char cls[16] = "";
-        GetClassNameA(window, cls, sizeof cls);
-        // The newest run still waiting for its dialog takes this one.
-        for (int i = t_count; strcmp(cls, "#32770") == 0 && i-- > 0;)
-            if (!t_runs[i]->dialog) {
-                t_runs[i]->dialog = window;
-                Schedule(*t_runs[i], t_runs[i]->tickMs);  // runs once the modal loop turns
-                break;
-            }
-    }
+    HWND window = reinterpret_cast<HWND>(wParam);
+    if (code == HCBT_CREATEWND && IsDialog(window)) Adopt(window);
     return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// A mouse click on a spin's upper or lower arrow; then the mouse moves on,
+// as a user's does, so the arrow is no longer hot.
+static void ClickArrow(HWND spin, bool up)
+{
+    RECT area;
+    GetClientRect(spin, &area);
+    const int y = up ? area.bottom / 4 : area.bottom * 3 / 4;
+    const LPARAM at = MAKELPARAM(area.right / 2, y);
+    SendMessageW(spin, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(spin, WM_LBUTTONUP, 0, at);
+    SendMessageW(spin, WM_MOUSELEAVE, 0, 0);
+}
+
+// All of the box selected, then the text key by key (no text: a backspace).
+static void TypeInto(HWND edit, const std::string &text)
+{
+    SendMessageA(edit, EM_SETSEL, 0, -1);
+    if (text.empty()) SendMessageA(edit, WM_CHAR, VK_BACK, 1);
+    for (unsigned char c : text) {
+        SendMessageA(edit, WM_CHAR, c, 1);
+    }
+}
+
+// The entry chosen, and the dialog told as the list tells it.
+static void ChooseMode(HWND dialog, int index)
+{
+    HWND list = GetDlgItem(dialog, IDC_MODE_COMBO);
+    SendMessageA(list, CB_SETCURSEL, index, 0);
+    const WPARAM changed = MAKEWPARAM(IDC_MODE_COMBO, CBN_SELCHANGE);
+    SendMessageA(dialog, WM_COMMAND, changed, reinterpret_cast<LPARAM>(list));
+}
+
+// Posted to the focus, so that the modal loop's IsDialogMessage sees it typed.
+static void PressKey(HWND dialog, int virtualKey)
+{
+    HWND target = GetFocus();
+    if (!target || (target != dialog && !IsChild(dialog, target))) target = dialog;
+    PostMessageA(target, WM_KEYDOWN, virtualKey, 1);
+    PostMessageA(target, WM_KEYUP, virtualKey, 0xC0000001);  // a key released after being down
+}
+
+// What a spin does for a step it takes: moves, then tells its dialog.
+static void ReportSpinStep(HWND dialog, HWND spin, int position)
+{
+    SendMessageW(spin, UDM_SETPOS32, 0, position);
+    const WPARAM moved = MAKEWPARAM(SB_THUMBPOSITION, 0);
+    SendMessageW(dialog, WM_VSCROLL, moved, reinterpret_cast<LPARAM>(spin));
 }
 
 void PerformStep(HWND dialog, const DriverStep &step)
@@ -61,21 +118,13 @@ void PerformStep(HWND dialog, const DriverStep &step)
     HWND control = GetDlgItem(dialog, step.id);
     switch (step.action) {
     case DriverAction::SpinUp:
-    case DriverAction::SpinDown: {
-        RECT r;
-        GetClientRect(control, &r);
-        const bool up = step.action == DriverAction::SpinUp;
-        const LPARAM at = MAKELPARAM(r.right / 2, up ? r.bottom / 4 : r.bottom * 3 / 4);
-        SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
-        SendMessageW(control, WM_LBUTTONUP, 0, at);
-        // The mouse moves on, as a user's does: the arrow is no longer hot.
-        SendMessageW(control, WM_MOUSELEAVE, 0, 0);
+        ClickArrow(control, true);
         break;
-    }
+    case DriverAction::SpinDown:
+        ClickArrow(control, false);
+        break;
     case DriverAction::Type:
-        SendMessageA(control, EM_SETSEL, 0, -1);
-        if (step.text.empty()) SendMessageA(control, WM_CHAR, VK_BACK, 1);
-        for (unsigned char c : step.text) SendMessageA(control, WM_CHAR, c, 1);
+        TypeInto(control, step.text);
         break;
     case DriverAction::SetText:
         SetDlgItemTextA(dialog, step.id, step.text.c_str());
@@ -83,21 +132,12 @@ void PerformStep(HWND dialog, const DriverStep &step)
     case DriverAction::Click:
         SendMessageA(control, BM_CLICK, 0, 0);
         break;
-    case DriverAction::ChooseMode: {
-        HWND list = GetDlgItem(dialog, IDC_MODE_COMBO);
-        SendMessageA(list, CB_SETCURSEL, step.value, 0);
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_MODE_COMBO, CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(list));
+    case DriverAction::ChooseMode:
+        ChooseMode(dialog, step.value);
         break;
-    }
-    case DriverAction::Key: {
-        // Posted, so that the modal loop's IsDialogMessage sees them as typed.
-        HWND target = GetFocus();
-        if (!target || (target != dialog && !IsChild(dialog, target))) target = dialog;
-        PostMessageA(target, WM_KEYDOWN, step.value, 1);
-        PostMessageA(target, WM_KEYUP, step.value, 0xC0000001);
+    case DriverAction::Key:
+        PressKey(dialog, step.value);
         break;
-    }
     case DriverAction::CloseBox:
         SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
         break;
@@ -105,92 +145,90 @@ void PerformStep(HWND dialog, const DriverStep &step)
         if (step.call) step.call(dialog);
         break;
     case DriverAction::SpinReports:
-        SendMessageW(control, UDM_SETPOS32, 0, step.value);
-        SendMessageW(dialog, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0),
-                     reinterpret_cast<LPARAM>(control));
+        ReportSpinStep(dialog, control, step.value);
         break;
     case DriverAction::Pause:
         break;
     }
 }
 
+// This thread's run that owns the timer, or null.
+static DriverRun *RunOf(UINT_PTR timer)
+{
+    for (const std::unique_ptr<DriverRun> &run : t_runs) {
+        if (run->timer == timer) return run.get();
+    }
+    return nullptr;
+}
+
+// The run's next step, and when the one after it is due.
+static void RunNextStep(DriverRun &run)
+{
+    const DriverStep step = run.steps[run.next];
+    run.next += 1;
+    run.busy = true;
+    PerformStep(run.dialog, step);
+    run.busy = false;
+    if (step.action == DriverAction::Pause) {
+        Schedule(run, step.value);
+        return;
+    }
+    if (run.timer) Schedule(run, run.tickMs);
+}
+
 static void CALLBACK OnTick(HWND, UINT, UINT_PTR timer, DWORD)
 {
-    DriverRun *found = nullptr;
-    for (int i = 0; i < t_count; ++i)
-        if (t_runs[i]->timer == timer) found = t_runs[i];
+    DriverRun *found = RunOf(timer);
     if (!found) {
         KillTimer(nullptr, timer);
         return;
     }
     DriverRun &run = *found;
-    if (run.busy) return;                        // its step runs a dialog of its own; wait for it
-    if (!run.dialog || !IsWindow(run.dialog)) {  // the dialog has ended
+    if (run.busy) return;         // its step runs a dialog of its own; wait for it
+    if (!IsWindow(run.dialog)) {  // the dialog has ended
         KillTimer(nullptr, run.timer);
         run.timer = 0;
         return;
     }
     if (!IsWindowVisible(run.dialog)) return;  // not shown yet
     if (run.next < run.steps.size()) {
-        const DriverStep step = run.steps[run.next++];
-        run.busy = true;
-        PerformStep(run.dialog, step);
-        run.busy = false;
-        if (step.action == DriverAction::Pause)
-            Schedule(run, step.value);
-        else if (run.timer)
-            Schedule(run, run.tickMs);
+        RunNextStep(run);
         return;
     }
-    if (++run.graceTicks >= GRACE_TICKS) {
-        run.timedOut = true;
-        fprintf(stderr, "host: the script left the dialog open; cancelling it\n");
-        EndDialog(run.dialog, IDCANCEL);
-    }
+    run.graceTicks += 1;
+    if (run.graceTicks < GRACE_TICKS) return;
+    run.timedOut = true;
+    EndDialog(run.dialog, IDCANCEL);
 }
 
 void ArmDialogDriver(const std::vector<DriverStep> &steps, UINT tickMs)
 {
-    if (t_count == MAX_RUNS) {
-        fprintf(stderr, "host: more than %d dialog scripts armed at once\n", MAX_RUNS);
-        return;
-    }
-    DriverRun *run = new DriverRun();
+    std::unique_ptr<DriverRun> run(new DriverRun());
     run->steps = steps;
     run->tickMs = tickMs;
     run->hook = SetWindowsHookExA(WH_CBT, OnCbt, nullptr, GetCurrentThreadId());
-    t_runs[t_count++] = run;
-}
-
-// What the last run disarmed on this thread saw.
-static thread_local DriverRun *t_last;
-static const DriverRun kNoRun;
-
-// The innermost armed run, or else the last one.
-static const DriverRun &Seen()
-{
-    const DriverRun *run = t_count ? InnermostRun() : t_last;
-    return run ? *run : kNoRun;
+    t_runs.push_back(std::move(run));
 }
 
 void DisarmDialogDriver()
 {
-    DriverRun *run = InnermostRun();
-    if (!run) return;
-    if (run->hook) UnhookWindowsHookEx(run->hook);
-    if (run->timer) KillTimer(nullptr, run->timer);
-    delete t_last;
-    t_last = run;
-    --t_count;
+    if (t_runs.empty()) return;
+    DriverRun &run = *t_runs.back();
+    if (run.hook) UnhookWindowsHookEx(run.hook);
+    if (run.timer) KillTimer(nullptr, run.timer);
+    t_last = std::move(t_runs.back());
+    t_runs.pop_back();
+}
+
+// The innermost armed run, or else the last one.
+static const DriverRun &Seen()
+{
+    static const DriverRun none;
+    if (!t_runs.empty()) return *t_runs.back();
+    if (t_last) return *t_last;
+    return none;
 }
 
 HWND DrivenDialog() { return Seen().dialog; }
 bool DriverTimedOut() { return Seen().timedOut; }
-bool DriverStepFailed() { return Seen().stepFailed; }
 size_t DriverStepsLeft() { return Seen().steps.size() - Seen().next; }
-
-void FailDriverStep()
-{
-    DriverRun *run = InnermostRun();
-    if (run) run->stepFailed = true;
-}

@@ -4,7 +4,8 @@
 // dialog of the plug-in's command, from the host process, one step per tick
 // of a thread timer: a WH_CBT hook notices the dialog being created and
 // starts the script. Deterministic: every step runs on the dialog's own
-// thread, between two turns of its message loop.
+// thread, between two turns of its message loop. The driver reports what
+// happened; the program that armed it says so in its own words.
 #pragma once
 
 #include <windows.h>
@@ -25,11 +26,13 @@ struct DriverStep {
 };
 
 // Steps, built readably.
-inline DriverStep Step(DriverAction action, int id = 0, int value = 0, const char *text = "",
-                       std::function<void(HWND dialog)> call = nullptr)
+inline DriverStep Step(DriverAction action, int id = 0, int value = 0, const char *text = "")
 {
     DriverStep step;
-    step.action = action, step.id = id, step.value = value, step.text = text, step.call = call;
+    step.action = action;
+    step.id = id;
+    step.value = value;
+    step.text = text;
     return step;
 }
 inline DriverStep Up(int spin) { return Step(DriverAction::SpinUp, spin); }
@@ -53,8 +56,13 @@ inline DriverStep SpinReports(int spin, int position)
 // A step that calls `call` with the dialog; it may run the command again.
 inline DriverStep Do(std::function<void(HWND dialog)> call)
 {
-    return Step(DriverAction::Call, 0, 0, "", call);
+    DriverStep step = Step(DriverAction::Call);
+    step.call = call;
+    return step;
 }
+
+// Whether the window is a dialog box (of the system's dialog class).
+bool IsDialog(HWND window);
 
 // Does the step to the dialog and returns once the dialog has answered it;
 // only a key is posted, for a modal loop to see as typed. Pause does nothing.
@@ -69,13 +77,8 @@ void ArmDialogDriver(const std::vector<DriverStep> &steps, UINT tickMs = 20);
 // Unhooks this thread's innermost run; safe to call when nothing is armed.
 void DisarmDialogDriver();
 // The dialog this thread's innermost run saw (or, once disarmed, the last
-// one), and whether the script left it open.
+// one), whether the script left it open (the driver cancelled it), and how
+// many steps had not run when it ended (it closed before them).
 HWND DrivenDialog();
 bool DriverTimedOut();
-// Whether a step could not do its work (a snapshot that could not be written);
-// the step has said why on stderr. A Call step marks its own failure with
-// FailDriverStep.
-bool DriverStepFailed();
-void FailDriverStep();
-// How many steps had not run when the run ended (the dialog closed before them).
 size_t DriverStepsLeft();

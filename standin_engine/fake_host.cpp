@@ -1,7 +1,5 @@
 #include "standin_engine/fake_host.h"
 
-#include <string.h>
-
 #include <algorithm>
 #include <utility>
 
@@ -57,8 +55,8 @@ int32_t FakeHost::MQObj_GetVertexArray(HostObject, Point3f *out)
 {
     Log(HostCall::MQObj_GetVertexArray, nullptr, -1, -1);
     size_t n = points.size();
-    if (overrideCount) n = reportedCount <= 0 ? 0 : std::min(n, static_cast<size_t>(reportedCount));
-    if (n) memcpy(out, points.data(), n * sizeof(Point3f));
+    if (overrideCount) n = std::min(n, static_cast<size_t>(std::max(reportedCount, 0)));
+    std::copy_n(points.begin(), n, out);
     return 1;
 }
 
@@ -107,7 +105,5 @@ void FakeHost::Reset(std::vector<Point3f> newPoints)
 
 int FakeHost::SelectedCount() const
 {
-    int n = 0;
-    for (bool s : selected) n += s;
-    return n;
+    return static_cast<int>(std::count(selected.begin(), selected.end(), true));
 }

@@ -10,17 +10,18 @@
 inline std::string Narrow(const std::wstring &text, UINT codePage = CP_UTF8)
 {
     const int size = static_cast<int>(text.size());
-    std::string out(WideCharToMultiByte(codePage, 0, text.data(), size, nullptr, 0, 0, 0), '\0');
-    WideCharToMultiByte(codePage, 0, text.data(), size, &out[0], static_cast<int>(out.size()), 0,
-                        0);
+    const int bytes = WideCharToMultiByte(codePage, 0, text.data(), size, nullptr, 0, 0, 0);
+    std::string out(bytes, '\0');
+    WideCharToMultiByte(codePage, 0, text.data(), size, &out[0], bytes, 0, 0);
     return out;
 }
 
 inline std::wstring Widen(const std::string &text, UINT codePage = CP_UTF8)
 {
     const int size = static_cast<int>(text.size());
-    std::wstring out(MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0), L'\0');
-    MultiByteToWideChar(codePage, 0, text.data(), size, &out[0], static_cast<int>(out.size()));
+    const int units = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
+    std::wstring out(units, L'\0');
+    MultiByteToWideChar(codePage, 0, text.data(), size, &out[0], units);
     return out;
 }
 

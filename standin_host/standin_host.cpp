@@ -1,5 +1,6 @@
 #include "standin_host/standin_host.h"
 
+#include <errno.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -7,13 +8,18 @@
 
 #define HOST_EXPORT extern "C" __declspec(dllexport)
 
+static uint32_t CurrentThread() { return static_cast<uint32_t>(GetCurrentThreadId()); }
+
+static FakeHost NewHost()
+{
+    FakeHost host;
+    host.threadId = CurrentThread;
+    return host;
+}
+
 FakeHost &TheHost()
 {
-    static FakeHost host = [] {
-        FakeHost h;
-        h.threadId = [] { return static_cast<uint32_t>(GetCurrentThreadId()); };
-        return h;
-    }();
+    static FakeHost host = NewHost();
     return host;
 }
 
@@ -50,8 +56,8 @@ static void UnexpectedCall(const char *function)
 {
     DocumentLock lock;
     TheHost().UnexpectedCall(function);
-    fprintf(stdout, "host: the plug-in called %s, which it never should\n", function);
-    fflush(stdout);
+    fprintf(stderr, "host: the plug-in called %s, which it never should\n", function);
+    fflush(stderr);
     ExitProcess(5);
 }
 
@@ -65,69 +71,81 @@ CUBRIK_HOST_FUNCTIONS(CUBRIK_NO_STUB, CUBRIK_STUB)
 // A PE header's machine field in words: "32-bit (x86)", "64-bit (x86-64)".
 static std::string MachineName(WORD machine)
 {
+    if (machine == IMAGE_FILE_MACHINE_I386) return "32-bit (x86)";
+    if (machine == IMAGE_FILE_MACHINE_AMD64) return "64-bit (x86-64)";
     char other[32];
     snprintf(other, sizeof other, "machine 0x%04X", machine);
-    return machine == IMAGE_FILE_MACHINE_I386    ? "32-bit (x86)"
-           : machine == IMAGE_FILE_MACHINE_AMD64 ? "64-bit (x86-64)"
-                                                 : other;
+    return other;
 }
 
 // The system's words for an error number (in English, so ASCII), and the number.
 static std::string SystemMessage(DWORD error)
 {
     char text[512] = "";
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-                   MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), text, sizeof text, nullptr);
-    std::string out = text;
-    out.erase(out.find_last_not_of("\r\n .") + 1);
+    const DWORD flags = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+    const DWORD english = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+    FormatMessageA(flags, nullptr, error, english, text, sizeof text, nullptr);
+    std::string words = text;
+    words.erase(words.find_last_not_of("\r\n .") + 1);
     const std::string number = "error " + std::to_string(error);
-    return out.empty() ? number : out + " (" + number + ")";
+    if (words.empty()) return number;
+    return words + " (" + number + ")";
+}
+
+// "" when the file's headers are those of a DLL for this host, else what the
+// file is instead. The DOS header starts "MZ" and tells where the PE header
+// is: "PE\0\0", then the file header with the machine and the characteristics.
+static std::string CheckHeaders(FILE *file)
+{
+    IMAGE_DOS_HEADER dos = {};
+    fread(&dos, sizeof dos, 1, file);
+    if (dos.e_magic != IMAGE_DOS_SIGNATURE)
+        return "is not a Windows DLL (it does not start with a DOS header)";
+    DWORD signature = 0;
+    IMAGE_FILE_HEADER pe = {};
+    if (fseek(file, dos.e_lfanew, SEEK_SET) == 0) fread(&signature, sizeof signature, 1, file);
+    fread(&pe, sizeof pe, 1, file);
+    if (signature != IMAGE_NT_SIGNATURE)
+        return "is not a Windows DLL (no PE header where its DOS header points)";
+    if (!(pe.Characteristics & IMAGE_FILE_DLL)) return "is a Windows program, not a DLL";
+    const WORD own = sizeof(void *) == 8 ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386;
+    if (pe.Machine == own) return "";
+    return "is a " + MachineName(pe.Machine) + " DLL, and this host is " + MachineName(own) +
+           ": a host loads only plug-ins of its own bitness";
+}
+
+// The entry `name` of the module as field; returns the first entry missing
+// so far (missing, or else name when this one is).
+template <typename Entry>
+static const char *Find(HMODULE module, const char *name, Entry &field, const char *missing)
+{
+    field = reinterpret_cast<Entry>(reinterpret_cast<void *>(GetProcAddress(module, name)));
+    if (field || missing) return missing;
+    return name;
 }
 
 std::string LoadPlugin(const std::string &path, LoadedPlugin &plugin)
 {
     plugin = LoadedPlugin();
     const std::wstring wide = Widen(path);
-    HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return "does not exist";
-        return "cannot be opened: " + SystemMessage(error);
-    }
-    unsigned char head[4096];
-    DWORD got = 0;
-    const BOOL read = ReadFile(file, head, sizeof head, &got, nullptr);
-    CloseHandle(file);
-    if (!read) return "cannot be read: " + SystemMessage(GetLastError());
-    // The DOS header starts "MZ" and tells where the PE header is: "PE\0\0",
-    // then the file header with the machine and the characteristics.
-    IMAGE_DOS_HEADER dos;
-    IMAGE_FILE_HEADER pe;
-    if (got < sizeof dos || (memcpy(&dos, head, sizeof dos), dos.e_magic != IMAGE_DOS_SIGNATURE))
-        return "is not a Windows DLL (it does not start with a DOS header)";
-    const DWORD at = static_cast<DWORD>(dos.e_lfanew);
-    if (at > got || got - at < 4 + sizeof pe || memcmp(head + at, "PE\0\0", 4) != 0)
-        return "is not a Windows DLL (no PE header where its DOS header points)";
-    memcpy(&pe, head + at + 4, sizeof pe);
-    if (!(pe.Characteristics & IMAGE_FILE_DLL)) return "is a Windows program, not a DLL";
-    const WORD own = sizeof(void *) == 8 ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386;
-    if (pe.Machine != own)
-        return "is a " + MachineName(pe.Machine) + " DLL, and this host is " + MachineName(own) +
-               ": a host loads only plug-ins of its own bitness";
-    if (!(plugin.module = LoadLibraryW(wide.c_str()))) {
+    FILE *file = _wfopen(wide.c_str(), L"rb");
+    if (!file && errno == ENOENT) return "does not exist";
+    if (!file) return std::string("cannot be opened: ") + strerror(errno);
+    std::string wrong = CheckHeaders(file);
+    if (ferror(file)) wrong = std::string("cannot be read: ") + strerror(errno);
+    fclose(file);
+    if (!wrong.empty()) return wrong;
+    plugin.module = LoadLibraryW(wide.c_str());
+    if (!plugin.module) {
         const DWORD error = GetLastError();
         // The file itself is there, so "not found" is about a DLL it imports.
-        return "cannot be loaded: " + SystemMessage(error) +
-               (error == ERROR_MOD_NOT_FOUND ? " (a DLL it imports is missing)" : "");
+        const char *hint = error == ERROR_MOD_NOT_FOUND ? " (a DLL it imports is missing)" : "";
+        return "cannot be loaded: " + SystemMessage(error) + hint;
     }
-#define RESOLVE(name, field)                                                                       \
-    plugin.field = reinterpret_cast<PFN_##name>(                                                   \
-        reinterpret_cast<void *>(GetProcAddress(plugin.module, #name)));                           \
-    if (!plugin.field && !missing) missing = #name
     const char *missing = nullptr;
-    CUBRIK_PLUGIN_ENTRIES(RESOLVE)
-#undef RESOLVE
+#define FIND(name, field) missing = Find(plugin.module, #name, plugin.field, missing)
+    CUBRIK_PLUGIN_ENTRIES(FIND)
+#undef FIND
     if (!missing) return "";
     FreeLibrary(plugin.module);
     plugin = LoadedPlugin();

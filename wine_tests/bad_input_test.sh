@@ -23,7 +23,7 @@ cp good.obj 球体.obj
 mkdir folder
 echo "not a DLL" >text.dll
 # cubrik.dll with the other bitness in its header (Debian's python3 has
-# pefile), and the prefix host.exe runs in without the wrapper.
+# pefile).
 /usr/bin/python3 - "$build/host.exe" "$build/cubrik.dll" other_bitness.dll <<'PY' || exit
 import pefile, sys
 i386 = pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_I386"]
@@ -33,6 +33,19 @@ dll = pefile.PE(sys.argv[2], fast_load=True)
 dll.FILE_HEADER.Machine = amd64 if own == i386 else i386
 dll.write(sys.argv[3])
 PY
+# cubrik.dll importing a DLL that is nowhere, and calling a host function it
+# must never call (its name for MQ_GetWindowHandle, the first it calls, is
+# that of one of those).
+/usr/bin/python3 - "$build/cubrik.dll" <<'PY' || exit
+import re, sys
+dll = open(sys.argv[1], "rb").read()
+for name, old, new in (("missing_import.dll", rb"COMCTL32\.dll", b"NOSUCH32.dll"),
+                       ("rogue.dll", rb"MQ_GetWindowHandle", b"MQ_GetSystemPath\0\0")):
+    patched, count = re.subn(old, new, dll, flags=re.IGNORECASE)
+    assert count == 1, name
+    open(name, "wb").write(patched)
+PY
+# The prefix host.exe runs in without the wrapper.
 prefix=$("$root/scripts/wine-run.sh" --prefix "$build/host.exe") || exit
 
 dll=$build/cubrik.dll
@@ -71,9 +84,17 @@ row 2 'is a DLL but not a plug-in: it exports no MQCheckVersion' \
     "$build/standin_full.dll" good.obj $ok
 row 2 'the plug-in "other_bitness.dll" is a (64-bit \(x86-64\)|32-bit \(x86\)) DLL, and this host is (32|64)-bit' \
     other_bitness.dll good.obj $ok
+row 2 'the plug-in "missing_import.dll" cannot be loaded: .*\(error 126\) \(a DLL it imports is missing\)' \
+    missing_import.dll good.obj $ok
+# A call the plug-in must never make ends the run at once, said on standard
+# error as every message of host.exe is.
+said=$("$root/scripts/wine-run.sh" "$build/host.exe" rogue.dll good.obj $ok 2>&1 >/dev/null) &&
+    status=0 || status=$?
+check "host.exe rogue.dll: exit status $status, expected 5; on standard error: $said" \
+    test "$status: $said" = "5: host: the plug-in called MQ_GetSystemPath, which it never should"
 # Files as Windows opens them: Japanese names, folders, outputs that cannot be written.
 row 0 'inside: 0 of 3 vertices' "$dll" 球体.obj $ok
-row 2 'mesh "無い.obj": No such file' "$dll" 無い.obj $ok
+row 2 'the mesh "無い.obj": cannot read it: No such file' "$dll" 無い.obj $ok
 row 2 'the mesh "folder" is a folder, not a file' "$dll" folder $ok
 row 2 '--selection-out "no/such/dir/out.txt": cannot write it' \
     "$dll" good.obj --selection-out no/such/dir/out.txt $ok
@@ -92,12 +113,25 @@ row 1 'script step 1 "snapshot no/such/dir/d.bmp": cannot write no/such/dir/d.bm
     "$dll" good.obj --script "snapshot no/such/dir/d.bmp; ok" --quiet
 row 1 'the dialog ended before script step 2 "up 1012" ran' \
     "$dll" good.obj --script "escape; up 1012; ok"
+row 1 'the script left the dialog open, so it was cancelled' "$dll" good.obj --script "up 1012"
+# A user's steps only where a user can take them (the lower X bound starts
+# off), and nothing applied; set is a program's, and reaches a disabled box.
+row 1 'script step 1 "type 1001 5": edit box 1001 is disabled, .* \(check 1009 enables it\); the dialog is cancelled' \
+    "$dll" good.obj --script "type 1001 5; ok" --json refused.json
+check "refused.json: $(cat refused.json)" grep -q '"applied": *false' refused.json
+row 1 'script step 2 "down 1002": edit box 1001 is disabled, so a user cannot do this' \
+    "$dll" good.obj --script "up 1012; down 1002; ok"
+row 0 'cubrik: 5 < x, x < 0.00; ' "$dll" good.obj --script "set 1001 5; check 1009; ok"
 
 # The display: a run for a user refuses the wrapper's virtual one (nobody sees
-# it); help and mistakes need none; a display that cannot be reached fails a
+# it), a scripted run goes ahead on it; help and mistakes need none, and a
+# mistake gets one line, not the usage; a display that cannot be reached fails a
 # run started without the wrapper, naming it.
 DISPLAY='' row 2 'host.exe is interactive .* needs a display' "$dll" good.obj
-DISPLAY='' row 2 'unknown option "--scirpt"' "$dll" good.obj --scirpt ok
+# (The variable as the wrapper sets it on a display of its own: the test run's
+# kept Wine server has its desktop on another display than that one.)
+CUBRIK_VIRTUAL_DISPLAY=1 plain=1 row 0 'inside: 0 of 3 vertices' "$dll" good.obj $ok
+DISPLAY='' row 2 '^host: unknown option "--scirpt" \(see host.exe --help\)$' "$dll" good.obj --scirpt ok
 DISPLAY=:77 plain=1 row 0 'usage: host.exe PLUGIN.dll MESH.obj' --help
 DISPLAY=:77 plain=1 row 1 'the dialog cannot open: .*the X display ":77" cannot be reached' \
     "$dll" good.obj --script ok
