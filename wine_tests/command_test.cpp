@@ -101,9 +101,7 @@ TEST(Command, TypedTextReachesTheWalkAsAFloat)
         const char *text;
         float value;
     } rows[] = {
-        {"0.1", 0.1f},
-        {"-419429.59", -419429.59f},  // a spin's own text
-        {"", 0.0f},
+        {"0.1", 0.1f},  // the nearest float, not one on either side
         {"1e39", Inf},  // beyond a float: infinity, no clamp
         // 40 bytes, of which an edit box hands over the first 31: 1e30, not 1e39.
         {"1000000000000000000000000000000000000000", 1e30f},

@@ -183,22 +183,21 @@ TEST(CommandReentry, BindingAgainWhileTheDialogIsOpen)
     // The host calls MQInit while the dialog is open, then the user presses
     // OK: the walk runs only through a whole table into a loaded module.
     const struct {
-        const char *file;  // beside the tests; null: this program
+        std::string file;
         int result;
         std::vector<std::string> calls;
     } cases[] = {
         // Every name, from a file unmapped as MQInit returns: no walk at all.
-        {"standin_full.dll", 0, {Call("MQ_GetWindowHandle")}},
+        {BesideTests("standin_full.dll"), 0, {Call("MQ_GetWindowHandle")}},
         // This program once more: the new table is as good as the old.
-        {nullptr, 1, kOuterWalk},
+        {ThisProgram(), 1, kOuterWalk},
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.file ? c.file : "this program");
+        SCOPED_TRACE(c.file);
         TheHost().Reset(kRow);
         BindToThisHost();
         int bound = -1;
-        const DriverStep bindAgain =
-            Do([&](HWND) { bound = Plugin().init(c.file ? BesideTests(c.file) : ThisProgram()); });
+        const DriverStep bindAgain = Do([&](HWND) { bound = Plugin().init(c.file.c_str()); });
         EXPECT_EQ(RunCommand(Concat<DriverStep>({kOuterChoice, {bindAgain, Click(IDOK)}})),
                   c.result);
         EXPECT_EQ(bound, 1);
