@@ -398,10 +398,11 @@ TEST_F(Walk, EverySetOfBoundsSelectsWhatTheBoxTestAdmits)
 TEST_F(Walk, RandomDecidesBySeedAloneWithEvenOdds)
 {
     // From nothing selected and from everything selected, the same seed
-    // selects the same vertices, about half of them.
+    // selects the same vertices, about half of them; the next seed others.
     const int n = 200000;
     host.logCalls = false;
     param.mode = Random;
+    std::vector<bool> lastSeeds;
     for (uint32_t seed : {1u, 42u, 1733500000u, 0xFFFFFFFFu}) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         g_seed = seed;
@@ -411,6 +412,8 @@ TEST_F(Walk, RandomDecidesBySeedAloneWithEvenOdds)
         host.selected.assign(n, true);
         Run();
         EXPECT_TRUE(host.selected == fromNone) << "the decisions hang on the state before";
+        EXPECT_FALSE(host.selected == lastSeeds) << "the seed does not decide";
+        lastSeeds = fromNone;
         // Four standard deviations of a fair coin over n draws: 0.0045.
         const double share = static_cast<double>(host.SelectedCount()) / n;
         EXPECT_NEAR(share, 0.5, 0.0045);

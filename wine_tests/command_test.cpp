@@ -166,15 +166,15 @@ TEST(Command, TheChosenModeReachesTheWalk)
     }
 }
 
-// Random's calls over the even vertices of a row, by the generator seeded
-// with this calendar second: a draw in the upper half removes, one in the
-// lower half adds.
-static std::vector<std::string> RandomDecisions(int64_t seconds, int vertices)
+// Random's calls over vertices 0 to count - 1, all inside, by the generator
+// seeded with this calendar second: a draw in the upper half removes, one in
+// the lower half adds.
+static std::vector<std::string> RandomDecisions(int64_t seconds, int count)
 {
     RandomDraw rng;
     SeedRandom(rng, SeedFromCalendarSeconds(seconds));
     std::vector<std::string> calls;
-    for (int v = 0; v < vertices; v += 2) {
+    for (int v = 0; v < count; ++v) {
         const bool removes = NextRandom(rng) > RANDOM_DRAW_MAX / 2;
         calls.push_back(Call(removes ? "MQDoc_DeleteSelectVertex" : "MQDoc_AddSelectVertex", 0, v));
     }
@@ -183,16 +183,10 @@ static std::vector<std::string> RandomDecisions(int64_t seconds, int vertices)
 
 TEST(Command, RandomSeedsFromTheCalendarClock)
 {
-    // Even vertices inside (x < 0), odd ones outside: each inside vertex
-    // takes one draw of the generator seeded with the second of the run, as
-    // Windows' calendar clock reads it.
-    const int vertices = 128;
-    std::vector<Point3f> points;
-    for (int v = 0; v < vertices; ++v) {
-        const float x = v % 2 ? 1.0f : -1.0f;
-        points.push_back({x, 0, 0});
-    }
-    TheHost().Reset(points);
+    // Each vertex takes one draw of the generator seeded with the second of
+    // the run, as Windows' calendar clock reads it.
+    const int count = 64;
+    TheHost().Reset(std::vector<Point3f>(count, Point3f{-1, 0, 0}));
     BindToThisHost();
     const int64_t start = _time64(nullptr);
     EXPECT_EQ(RunCommand({Mode(Random), Click(IDOK)}), 1);
@@ -200,7 +194,7 @@ TEST(Command, RandomSeedsFromTheCalendarClock)
     const std::vector<std::string> calls = HostCalls();
     bool seeded = false;
     for (int64_t second = start; second <= end; ++second) {
-        if (calls == Walked(RandomDecisions(second, vertices))) seeded = true;
+        if (calls == Walked(RandomDecisions(second, count))) seeded = true;
     }
     EXPECT_TRUE(seeded) << "the calls are not those of a run seeded from the clock between "
                         << start << " and " << end;
