@@ -317,7 +317,9 @@ TEST(Seed, CalendarSecondsPast2038KeepTheirLowBits)
         {4102444800, 0xF4865700u},  // 2100-01-01
         {4294967296 + 5, 5u},       // 2106-02-07, past 32 unsigned bits
     };
-    for (const auto &c : cases) EXPECT_EQ(SeedFromCalendarSeconds(c.seconds), c.seed) << c.seconds;
+    for (const auto &c : cases) {
+        EXPECT_EQ(SeedFromCalendarSeconds(c.seconds), c.seed) << c.seconds;
+    }
 }
 
 // Each mode's calls for the vertices inside x < 0: 0, 2, 3, 5, 6 and 8 of
@@ -381,9 +383,13 @@ TEST_F(Walk, EverySetOfBoundsSelectsWhatTheBoxTestAdmits)
 {
     const float values[] = {-Inf, -1, -0.0f, 0, 0.1f, 1, Inf, NaN};
     std::vector<Point3f> points;
-    for (float x : values)
-        for (float y : values)
-            for (float z : values) points.push_back({x, y, z});
+    for (float x : values) {
+        for (float y : values) {
+            for (float z : values) {
+                points.push_back({x, y, z});
+            }
+        }
+    }
     host.logCalls = false;
     for (unsigned set = 0; set < 64; ++set) {
         param.x = {-0.5f, 0.5f, (set & 1) != 0, (set & 8) != 0};
@@ -444,9 +450,13 @@ TEST(FakeHost, WritesNoMorePointsThanReported)
         std::vector<Point3f> buffer(8, canary);
         host.MQObj_GetVertexArray(host.object, buffer.data());
         size_t written = 0;
-        while (written < buffer.size() && buffer[written].x != canary.x) ++written;
+        while (written < buffer.size() && buffer[written].x != canary.x) {
+            ++written;
+        }
         EXPECT_EQ(written, c.written);
-        for (size_t i = written; i < buffer.size(); ++i) EXPECT_EQ(buffer[i].x, canary.x) << i;
+        for (size_t i = written; i < buffer.size(); ++i) {
+            EXPECT_EQ(buffer[i].x, canary.x) << i;
+        }
     }
 }
 

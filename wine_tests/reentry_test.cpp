@@ -131,7 +131,11 @@ TEST(CommandReentry, TwoThreadsEachApplyTheirOwnChoice)
     // choices select disjoint vertices.
     TheHost().Reset(kRow);
     BindToThisHost();
-    Signal aOpen, bOpen, aChosen, aDone, bDone;
+    Signal aOpen;
+    Signal bOpen;
+    Signal aChosen;
+    Signal aDone;
+    Signal bDone;
     ThreadRun runs[] = {
         // x < -0.5: vertices 0 and 1.
         {{Handover(aOpen, bOpen), SetText(IDC_MAX_X_EDIT, "-0.5"), Handover(aChosen, bDone),
@@ -148,7 +152,9 @@ TEST(CommandReentry, TwoThreadsEachApplyTheirOwnChoice)
     for (int i = 0; i < 2; ++i)
         threads[i] = CreateThread(nullptr, 0, RunOnItsThread, &runs[i], 0, &runs[i].thread);
     ASSERT_EQ(WaitForMultipleObjects(2, threads, TRUE, 60000), WAIT_OBJECT_0);
-    for (HANDLE t : threads) CloseHandle(t);
+    for (HANDLE t : threads) {
+        CloseHandle(t);
+    }
 
     const std::vector<std::string> expected[] = {
         Walked({Call("MQDoc_AddSelectVertex", 0, 0), Call("MQDoc_AddSelectVertex", 0, 1)}),
