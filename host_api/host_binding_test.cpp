@@ -28,7 +28,9 @@ HostProc Lookup(void *module, const char *name)
 std::vector<std::string> AllNames()
 {
     std::vector<std::string> names;
-    for (const HostFunctionSlot &s : g_hostFunctionSlots) names.push_back(s.name);
+    for (const HostFunctionSlot &s : g_hostFunctionSlots) {
+        names.push_back(s.name);
+    }
     return names;
 }
 

@@ -6,11 +6,15 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
-#include "standin_host/standin_host.h"
 #include "standin_engine/dialog_driver.h"
+#include "standin_host/standin_host.h"
+
+// This program's own file name, as the host passes it to MQInit.
+const char *ThisProgram();
 
 // MQInit with this program's own file name, as the host does; checked.
 void BindToThisHost();
@@ -20,6 +24,21 @@ void BindToThisHost();
 int RunCommand(const std::vector<DriverStep> &steps);
 
 // The calls made into the host by the last run, one line each:
-// "MQDoc_AddSelectVertex 0 5" (function, object index, vertex index).
-std::vector<std::string> HostCalls();
+// "MQDoc_AddSelectVertex 0 5" (function, object index, vertex index); those
+// of one thread only, when its id is given.
+std::vector<std::string> HostCalls(DWORD thread = 0);
 std::string Call(const char *function, int object = -1, int vertex = -1);
+
+// The calls of a run that reached the walk: the dialog asks for its owner
+// window, the walk opens over object 0 with its four calls, then these.
+std::vector<std::string> Walked(const std::vector<std::string> &selection = {});
+
+// The lists one after another: steps of a script, or host calls.
+template <typename T> std::vector<T> Concat(std::initializer_list<std::vector<T>> parts)
+{
+    std::vector<T> all;
+    for (const std::vector<T> &part : parts) {
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+}

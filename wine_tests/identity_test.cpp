@@ -1,6 +1,8 @@
 // The identity queries, through the real DLL as the host calls them.
 #include <windows.h>
 
+#include <string.h>
+
 #include <string>
 
 #include <gtest/gtest.h>
@@ -54,11 +56,29 @@ TEST(Identity, OneCommandOnly)
     EXPECT_EQ(Plugin().enumString(0x7FFFFFFF), nullptr);
 }
 
-TEST(Identity, StringsAreStatic)
+// Whether the whole of text, its terminating zero included, lies within the
+// loaded image of module.
+static bool InImage(HMODULE module, const char *text)
 {
-    EXPECT_EQ(Plugin().getPlugInName(), Plugin().getPlugInName());
-    EXPECT_EQ(Plugin().enumString(0), Plugin().enumString(0));
-    // They live inside the module itself.
-    const char *base = reinterpret_cast<const char *>(Plugin().module);
-    EXPECT_GT(Plugin().enumString(0), base);
+    const char *base = reinterpret_cast<const char *>(module);
+    IMAGE_DOS_HEADER dos;
+    memcpy(&dos, base, sizeof dos);
+    IMAGE_NT_HEADERS headers;
+    memcpy(&headers, base + dos.e_lfanew, sizeof headers);
+    const char *end = base + headers.OptionalHeader.SizeOfImage;
+    if (text < base || text >= end) return false;
+    const size_t room = static_cast<size_t>(end - text);
+    return strnlen(text, room) < room;
+}
+
+TEST(Identity, StringsLiveInTheImageTheSameOnEveryCall)
+{
+    // The host keeps the pointers for as long as the module is loaded.
+    const HMODULE module = Plugin().module;
+    const char *name = Plugin().getPlugInName();
+    const char *command = Plugin().enumString(0);
+    EXPECT_TRUE(InImage(module, name)) << "the name is not the module's own";
+    EXPECT_TRUE(InImage(module, command)) << "the menu text is not the module's own";
+    EXPECT_EQ(Plugin().getPlugInName(), name);
+    EXPECT_EQ(Plugin().enumString(0), command);
 }

@@ -17,7 +17,8 @@ namespace {
 
 // The loader's own notice of every module it maps (ntdll, Vista and later).
 struct CountedString {
-    USHORT length, capacity;  // in bytes
+    USHORT length;  // in bytes
+    USHORT capacity;
     const wchar_t *text;
 };
 struct LoadNotice {
