@@ -67,17 +67,15 @@ static bool RunHasWhatItAskedFor()
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
     ReleaseDC(nullptr, screen);
+    const int codePage = static_cast<int>(GetACP());
     const int askedDpi = Asked("CUBRIK_DPI", 96);
     const int askedCodePage = Asked("CUBRIK_EXPECT_ACP", 932);
-    if (dpi != askedDpi)
-        printf("WRONG DISPLAY: %d dpi, where the run asked for %d (CUBRIK_DPI; unset: 96): "
-               "a run that set another DPI did not put 96 back\n",
-               dpi, askedDpi);
-    if (static_cast<int>(GetACP()) != askedCodePage)
-        printf("WRONG CODE PAGE: %u, where the run asked for %d (CUBRIK_EXPECT_ACP; unset: 932): "
-               "the locale did not take effect\n",
-               GetACP(), askedCodePage);
-    return dpi == askedDpi && static_cast<int>(GetACP()) == askedCodePage;
+    if (dpi == askedDpi && codePage == askedCodePage) return true;
+    printf("WRONG RUN: the display at %d dpi and code page %d, where the run asked for %d dpi "
+           "(CUBRIK_DPI; unset: 96) and code page %d (CUBRIK_EXPECT_ACP; unset: 932): a run "
+           "that set another DPI did not put 96 back, or the locale did not take effect\n",
+           dpi, codePage, askedDpi, askedCodePage);
+    return false;
 }
 
 // CTest runs these cases by name and expects the messages above; disabled,

@@ -16,7 +16,6 @@
 #include "standin_engine/wide_text.h"
 #include "wine_tests/command_run.h"
 #include "wine_tests/dialog_controls.h"
-#include "wine_tests/hex.h"
 #include "wine_tests/plugin_load.h"
 
 namespace {
@@ -233,14 +232,14 @@ TEST(Resources, VersionRecord)
     EXPECT_TRUE(query(block.data(), "\\", &value, &length));
     ASSERT_EQ(length, static_cast<UINT>(sizeof(VS_FIXEDFILEINFO)));
     const VS_FIXEDFILEINFO *fixed = static_cast<const VS_FIXEDFILEINFO *>(value);
-    EXPECT_EQ(Hex{fixed->dwSignature}, Hex{0xFEEF04BD});
-    EXPECT_EQ(Hex{fixed->dwFileVersionMS}, Hex{0x00010000});  // 1.0
-    EXPECT_EQ(Hex{fixed->dwFileVersionLS}, Hex{0});           // .0.0
-    EXPECT_EQ(Hex{fixed->dwProductVersionMS}, Hex{0x00010000});
-    EXPECT_EQ(Hex{fixed->dwProductVersionLS}, Hex{0});
-    EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_DLL));
-    // No debug, pre-release or other flag.
-    EXPECT_EQ(Hex{fixed->dwFileFlags & fixed->dwFileFlagsMask}, Hex{0});
+    // Version 1.0.0.0 of a DLL, with no debug, pre-release or other flag.
+    char fixedLine[128];
+    snprintf(fixedLine, sizeof fixedLine,
+             "%08lX, file %lX %lX, product %lX %lX, type %lu, flags %lX", fixed->dwSignature,
+             fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS,
+             fixed->dwProductVersionLS, fixed->dwFileType,
+             fixed->dwFileFlags & fixed->dwFileFlagsMask);
+    EXPECT_STREQ(fixedLine, "FEEF04BD, file 10000 0, product 10000 0, type 2, flags 0");
 
     // Readers find the texts through the first translation.
     EXPECT_TRUE(query(block.data(), "\\VarFileInfo\\Translation", &value, &length));
