@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <stdio.h>
+#include <string.h>
 
 #include <algorithm>
 #include <map>
@@ -173,11 +174,18 @@ TEST(Resources, DialogWindows)
     EXPECT_TRUE(opened) << "the command's dialog did not open";
 }
 
+// The rectangle and id of a control as its template entry stores them, 12
+// bytes after the entry's start: its help id, extended style and style.
+struct Placement {
+    short x, y, cx, cy;
+    int id;
+};
+
 // What only the resources show: that each is filed as Japanese, that the
 // string block of the list's names (ids 96 to 111) holds nothing else, and
-// the dialog font's character set, which Wine's dialog manager ignores: the
-// template's font block (9 pt, weight 400, not italic, character set 0,
-// Tahoma) is found in its bytes as it is.
+// what Wine's dialog manager ignores, found in the template's bytes: the
+// font's character set, in the font block as a whole (9 pt, weight 400, not
+// italic, character set 0, Tahoma), and each control's help id.
 TEST(Resources, WhatOnlyTheResourcesShow)
 {
     const HMODULE module = Plugin().module;
@@ -201,6 +209,20 @@ TEST(Resources, WhatOnlyTheResourcesShow)
     const char *fontBytes = reinterpret_cast<const char *>(font);
     EXPECT_NE(std::search(bytes, end, fontBytes, fontBytes + sizeof font), end)
         << "the dialog's font is not 9 pt Tahoma, weight 400, upright, character set 0";
+    for (size_t i = 1; i < sizeof WINDOWS / sizeof WINDOWS[0]; ++i) {
+        Placement place;
+        place.x = WINDOWS[i].x;
+        place.y = WINDOWS[i].y;
+        place.cx = WINDOWS[i].cx;
+        place.cy = WINDOWS[i].cy;
+        place.id = WINDOWS[i].id;
+        const char *placeBytes = reinterpret_cast<const char *>(&place);
+        const char *at = std::search(bytes + 12, end, placeBytes, placeBytes + sizeof place);
+        ASSERT_NE(at, end) << "window " << i << " is not in the template as WINDOWS places it";
+        DWORD helpId;
+        memcpy(&helpId, at - 12, sizeof helpId);
+        EXPECT_EQ(helpId, 0ul) << "window " << i << " has a help id in the template";
+    }
 }
 
 // A function of version.dll, as file-property readers use it. It is loaded
