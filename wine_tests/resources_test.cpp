@@ -92,8 +92,7 @@ std::string Line(const WindowRow &row)
     char line[256];
     snprintf(line, sizeof line,
              "id %d, %s, style %08lX, extended %lX, at %d %d, size %d %d, \"%s\"", row.id,
-             Utf8(row.cls).c_str(), static_cast<unsigned long>(row.style),
-             static_cast<unsigned long>(row.exStyle), row.x, row.y, row.cx, row.cy,
+             Utf8(row.cls).c_str(), row.style, row.exStyle, row.x, row.y, row.cx, row.cy,
              Utf8(row.text).c_str());
     return line;
 }
