@@ -29,10 +29,6 @@ DialogState ReadDialog(HWND dialog)
         s.text[i] = text;
         HWND spin = GetDlgItem(dialog, ids.spin);
         s.position[i] = static_cast<int>(SendMessageW(spin, UDM_GETPOS32, 0, 0));
-        s.rangeLow[i] = -1;
-        s.rangeHigh[i] = -1;
-        SendMessageW(spin, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&s.rangeLow[i]),
-                     reinterpret_cast<LPARAM>(&s.rangeHigh[i]));
         s.checked[i] = SendDlgItemMessageW(dialog, ids.check, BM_GETCHECK, 0, 0) == BST_CHECKED;
         s.editEnabled[i] = IsWindowEnabled(GetDlgItem(dialog, ids.edit)) != 0;
         s.spinEnabled[i] = IsWindowEnabled(spin) != 0;

@@ -31,7 +31,6 @@ struct OpenDialog {
 struct DialogState {
     std::string text[6];
     int position[6];
-    int rangeLow[6], rangeHigh[6];
     bool checked[6];
     bool editEnabled[6];
     bool spinEnabled[6];

@@ -28,8 +28,6 @@ TEST(Dialog, FreshState)
         EXPECT_EQ(s.editEnabled[i], xMax);
         EXPECT_EQ(s.spinEnabled[i], true);
         EXPECT_EQ(s.position[i], ZERO);
-        EXPECT_EQ(s.rangeLow[i], 0);
-        EXPECT_EQ(s.rangeHigh[i], TOP);
     }
     EXPECT_EQ(s.focusId, IDC_MIN_X_CHECK);
 }
