@@ -58,23 +58,6 @@ TEST(SpinEncoding, TypedTextLandsOnTheGridPointBelow)
     EXPECT_EQ(SpinPositionForValue(NAN), 0);
 }
 
-// One click moves the position by one from wherever typing put it.
-TEST(SpinEncoding, ClicksAfterTypingStepFromTheTypedPosition)
-{
-    const struct {
-        const char *typed, *up, *down;
-    } cases[] = {
-        {"0.35", "0.40", "0.20"},
-        {"-0.35", "-0.30", "-0.50"},
-        {"0", "0.10", "-0.10"},
-        {"0.1", "0.20", "0.00"},
-    };
-    for (const auto &c : cases) {
-        EXPECT_EQ(Shown(Typed(c.typed) + 1), c.up) << c.typed;
-        EXPECT_EQ(Shown(Typed(c.typed) - 1), c.down) << c.typed;
-    }
-}
-
 TEST(SpinEncoding, PositionsBelowTheRangeWrapInsteadOfOverflowing)
 {
     EXPECT_GT(SpinValueForPosition(INT32_MIN), 0.0f);

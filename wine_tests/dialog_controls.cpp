@@ -29,31 +29,46 @@ DialogState ReadDialog(HWND dialog)
         s.text[i] = text;
         HWND spin = GetDlgItem(dialog, ids.spin);
         s.position[i] = static_cast<int>(SendMessageW(spin, UDM_GETPOS32, 0, 0));
-        s.rangeLow[i] = s.rangeHigh[i] = -1;
-        SendMessageW(spin, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&s.rangeLow[i]),
-                     reinterpret_cast<LPARAM>(&s.rangeHigh[i]));
         s.checked[i] = SendDlgItemMessageW(dialog, ids.check, BM_GETCHECK, 0, 0) == BST_CHECKED;
-        s.edit[i] = GetDlgItem(dialog, ids.edit);
-        s.editEnabled[i] = IsWindowEnabled(s.edit[i]) != 0;
+        s.editEnabled[i] = IsWindowEnabled(GetDlgItem(dialog, ids.edit)) != 0;
         s.spinEnabled[i] = IsWindowEnabled(spin) != 0;
-        s.buddy[i] = reinterpret_cast<HWND>(SendMessageW(spin, UDM_GETBUDDY, 0, 0));
-    }
-    s.modeIndex = static_cast<int>(SendDlgItemMessageW(dialog, IDC_MODE_COMBO, CB_GETCURSEL, 0, 0));
-    const int entries =
-        static_cast<int>(SendDlgItemMessageW(dialog, IDC_MODE_COMBO, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < entries; ++i) {
-        wchar_t text[128] = L"";
-        if (SendDlgItemMessageW(dialog, IDC_MODE_COMBO, CB_GETLBTEXTLEN, i, 0) < 128)
-            SendDlgItemMessageW(dialog, IDC_MODE_COMBO, CB_GETLBTEXT, i,
-                                reinterpret_cast<LPARAM>(text));
-        s.modeEntries.push_back(text);
-    }
-    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t text[128] = L"";
-        GetWindowTextW(child, text, 128);
-        s.childTexts.push_back(text);
     }
     HWND focus = GetFocus();
     s.focusId = focus ? GetDlgCtrlID(focus) : 0;
     return s;
+}
+
+std::vector<HWND> Children(HWND dialog)
+{
+    std::vector<HWND> children;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        children.push_back(child);
+    return children;
+}
+
+std::wstring ClassOf(HWND window)
+{
+    wchar_t name[64] = L"";
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+std::wstring TextOf(HWND window)
+{
+    wchar_t text[128] = L"";
+    GetWindowTextW(window, text, 128);
+    return text;
+}
+
+std::vector<std::wstring> EntriesOf(HWND list)
+{
+    std::vector<std::wstring> entries;
+    const int count = static_cast<int>(SendMessageW(list, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[128] = L"";
+        if (SendMessageW(list, CB_GETLBTEXTLEN, i, 0) < 128)
+            SendMessageW(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        entries.push_back(text);
+    }
+    return entries;
 }

@@ -1,13 +1,12 @@
 // The range dialog of the loaded plug-in, created modeless and driven
 // synchronously: each step (PerformStep) sends the messages a user's click,
 // key or choice produces, and returns once the dialog has answered them;
-// then the controls are read back. Only flows that need a modal loop go through the command
-// and the scripted driver (command_run.h).
+// then the controls are read back. Only flows that need a modal loop go
+// through the command and the scripted driver (command_run.h).
 #pragma once
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,14 +31,19 @@ struct OpenDialog {
 struct DialogState {
     std::string text[6];
     int position[6];
-    int rangeLow[6], rangeHigh[6];
     bool checked[6];
     bool editEnabled[6];
     bool spinEnabled[6];
-    HWND buddy[6], edit[6];
-    int modeIndex;
-    std::vector<std::wstring> modeEntries;  // read as Unicode, whatever the code page
-    std::vector<std::wstring> childTexts;   // every control's text, in template order
     int focusId;
 };
 DialogState ReadDialog(HWND dialog);
+
+// The dialog's controls in z-order, which is the template's order and the
+// Tab order.
+std::vector<HWND> Children(HWND dialog);
+
+// A window's class and text, and a list's entries in list order, as Unicode
+// whatever the code page.
+std::wstring ClassOf(HWND window);
+std::wstring TextOf(HWND window);
+std::vector<std::wstring> EntriesOf(HWND list);
