@@ -21,8 +21,6 @@ int RunCommand(const std::vector<DriverStep> &steps)
     const int result = Plugin().modifyObject(0, TheHost().doc);
     DisarmDialogDriver();
     EXPECT_FALSE(DriverTimedOut()) << "the script left the dialog open";
-    EXPECT_TRUE(TheHost().unexpected.empty())
-        << "the plug-in called a host function it never should";
     return result;
 }
 
