@@ -144,8 +144,8 @@ static void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD)
     if (run.busy) return;                      // its step runs a dialog of its own; wait for it
     if (!IsWindowVisible(run.dialog)) return;  // not shown yet, or ended
     if (run.next < run.steps.size()) {
-        // The thread's timer, named again, is replaced.
-        t_timer = SetTimer(nullptr, t_timer, RunNextStep(run), OnTick);
+        const UINT nextTickMs = RunNextStep(run);
+        t_timer = SetTimer(nullptr, t_timer, nextTickMs, OnTick);  // named again: replaced
         return;
     }
     run.graceTicks += 1;

@@ -10,7 +10,6 @@
 #include <stdint.h>
 
 #include <algorithm>
-
 #include <string>
 #include <utility>
 #include <vector>

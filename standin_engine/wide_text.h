@@ -13,7 +13,8 @@ inline std::string Narrow(const std::wstring &text, UINT codePage = CP_UTF8)
 {
     const int size = static_cast<int>(text.size());
     std::string out(3 * text.size(), '\0');
-    out.resize(WideCharToMultiByte(codePage, 0, text.data(), size, &out[0], 3 * size, 0, 0));
+    const int bytes = WideCharToMultiByte(codePage, 0, text.data(), size, &out[0], 3 * size, 0, 0);
+    out.resize(bytes);
     return out;
 }
 
@@ -21,7 +22,8 @@ inline std::wstring Widen(const std::string &text, UINT codePage = CP_UTF8)
 {
     const int size = static_cast<int>(text.size());
     std::wstring out(text.size(), L'\0');
-    out.resize(MultiByteToWideChar(codePage, 0, text.data(), size, &out[0], size));
+    const int units = MultiByteToWideChar(codePage, 0, text.data(), size, &out[0], size);
+    out.resize(units);
     return out;
 }
 
