@@ -20,6 +20,8 @@ void InstallFakeHost(FakeHost &host)
 {
     g_fake = &host;
     host.log.reserve(4096);
+    // Every slot, from host_api.h's one list: the eight the fake host answers,
+    // a harmless placeholder in the 114 others.
 #define CUBRIK_FORWARD(name)     g_host.name = Forward<&FakeHost::name>;
 #define CUBRIK_PLACEHOLDER(name) g_host.name = Placeholder;
     CUBRIK_HOST_FUNCTIONS(CUBRIK_FORWARD, CUBRIK_PLACEHOLDER)
