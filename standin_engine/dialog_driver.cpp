@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include <memory>
+#include <deque>
 
 #include <commctrl.h>
 
@@ -11,13 +11,14 @@
 // One armed script. Runs nest: a step may run the command again, whose own
 // dialog is driven by a run armed inside that step; and each thread that
 // runs the command drives its own dialog. So each thread keeps a stack of its
-// runs, innermost last, where the hook and timer callbacks find theirs.
+// runs, innermost last (a deque, so that a run stays where it is while a step
+// of it arms another), and one timer: only the innermost run acts, since the
+// runs around it are each inside a step.
 struct DriverRun {
     std::vector<DriverStep> steps;
     size_t next = 0;
     UINT tickMs = 20;
     HHOOK hook = nullptr;
-    UINT_PTR timer = 0;
     HWND dialog = nullptr;
     int graceTicks = 0;
     bool timedOut = false;
@@ -26,42 +27,16 @@ struct DriverRun {
 
 enum { GRACE_TICKS = 100 };
 
-static thread_local std::vector<std::unique_ptr<DriverRun>> t_runs;
+static thread_local std::deque<DriverRun> t_runs;
 // What the last run disarmed on this thread saw.
-static thread_local std::unique_ptr<DriverRun> t_last;
-
-static void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD);
-
-static void Schedule(DriverRun &run, UINT ms)
-{
-    if (run.timer) KillTimer(nullptr, run.timer);
-    run.timer = SetTimer(nullptr, 0, ms, OnTick);
-}
+static thread_local DriverRun t_last;
+static thread_local UINT_PTR t_timer;
 
 bool IsDialog(HWND window)
 {
     char name[16] = "";
     GetClassNameA(window, name, sizeof name);
     return strcmp(name, "#32770") == 0;
-}
-
-// The newest run still waiting for its dialog takes this one; its first
-// step runs once the modal loop turns.
-static void Adopt(HWND dialog)
-{
-    for (auto run = t_runs.rbegin(); run != t_runs.rend(); ++run) {
-        if ((*run)->dialog) continue;
-        (*run)->dialog = dialog;
-        Schedule(**run, (*run)->tickMs);
-        return;
-    }
-}
-
-static LRESULT CALLBACK OnCbt(int code, WPARAM wParam, LPARAM lParam)
-{
-    HWND window = reinterpret_cast<HWND>(wParam);
-    if (code == HCBT_CREATEWND && IsDialog(window)) Adopt(window);
-    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 // A mouse click on a spin's upper or lower arrow; then the mouse moves on,
@@ -96,11 +71,12 @@ static void ChooseMode(HWND dialog, int index)
     SendMessageA(dialog, WM_COMMAND, changed, reinterpret_cast<LPARAM>(list));
 }
 
-// Posted to the focus, so that the modal loop's IsDialogMessage sees it typed.
+// Posted to the focus (or the dialog, when the focus is elsewhere), so that
+// the modal loop's IsDialogMessage sees it typed.
 static void PressKey(HWND dialog, int virtualKey)
 {
     HWND target = GetFocus();
-    if (!target || (target != dialog && !IsChild(dialog, target))) target = dialog;
+    if (!IsChild(dialog, target)) target = dialog;
     PostMessageA(target, WM_KEYDOWN, virtualKey, 1);
     PostMessageA(target, WM_KEYUP, virtualKey, 0xC0000001);  // a key released after being down
 }
@@ -118,16 +94,14 @@ void PerformStep(HWND dialog, const DriverStep &step)
     HWND control = GetDlgItem(dialog, step.id);
     switch (step.action) {
     case DriverAction::SpinUp:
-        ClickArrow(control, true);
-        break;
     case DriverAction::SpinDown:
-        ClickArrow(control, false);
+        ClickArrow(control, step.action == DriverAction::SpinUp);
         break;
     case DriverAction::Type:
         TypeInto(control, step.text);
         break;
     case DriverAction::SetText:
-        SetDlgItemTextA(dialog, step.id, step.text.c_str());
+        SetWindowTextA(control, step.text.c_str());
         break;
     case DriverAction::Click:
         SendMessageA(control, BM_CLICK, 0, 0);
@@ -152,47 +126,26 @@ void PerformStep(HWND dialog, const DriverStep &step)
     }
 }
 
-// This thread's run that owns the timer, or null.
-static DriverRun *RunOf(UINT_PTR timer)
-{
-    for (const std::unique_ptr<DriverRun> &run : t_runs) {
-        if (run->timer == timer) return run.get();
-    }
-    return nullptr;
-}
-
-// The run's next step, and when the one after it is due.
-static void RunNextStep(DriverRun &run)
+// Does the run's next step; returns when the one after it is due, in ms.
+static UINT RunNextStep(DriverRun &run)
 {
     const DriverStep step = run.steps[run.next];
     run.next += 1;
     run.busy = true;
     PerformStep(run.dialog, step);
     run.busy = false;
-    if (step.action == DriverAction::Pause) {
-        Schedule(run, step.value);
-        return;
-    }
-    if (run.timer) Schedule(run, run.tickMs);
+    return step.action == DriverAction::Pause ? step.value : run.tickMs;
 }
 
-static void CALLBACK OnTick(HWND, UINT, UINT_PTR timer, DWORD)
+static void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD)
 {
-    DriverRun *found = RunOf(timer);
-    if (!found) {
-        KillTimer(nullptr, timer);
-        return;
-    }
-    DriverRun &run = *found;
-    if (run.busy) return;         // its step runs a dialog of its own; wait for it
-    if (!IsWindow(run.dialog)) {  // the dialog has ended
-        KillTimer(nullptr, run.timer);
-        run.timer = 0;
-        return;
-    }
-    if (!IsWindowVisible(run.dialog)) return;  // not shown yet
+    if (t_runs.empty()) return;  // a tick queued before the last run was disarmed
+    DriverRun &run = t_runs.back();
+    if (run.busy) return;                      // its step runs a dialog of its own; wait for it
+    if (!IsWindowVisible(run.dialog)) return;  // not shown yet, or ended
     if (run.next < run.steps.size()) {
-        RunNextStep(run);
+        const UINT nextTickMs = RunNextStep(run);
+        t_timer = SetTimer(nullptr, t_timer, nextTickMs, OnTick);  // named again: replaced
         return;
     }
     run.graceTicks += 1;
@@ -201,32 +154,47 @@ static void CALLBACK OnTick(HWND, UINT, UINT_PTR timer, DWORD)
     EndDialog(run.dialog, IDCANCEL);
 }
 
+// The innermost run, while it waits for its dialog, takes this one; its
+// first step runs once the modal loop turns.
+static void Adopt(HWND window)
+{
+    DriverRun &run = t_runs.back();
+    if (run.dialog || !IsDialog(window)) return;
+    run.dialog = window;
+    t_timer = SetTimer(nullptr, t_timer, run.tickMs, OnTick);
+}
+
+static LRESULT CALLBACK OnCbt(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_CREATEWND) Adopt(reinterpret_cast<HWND>(wParam));
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 void ArmDialogDriver(const std::vector<DriverStep> &steps, UINT tickMs)
 {
-    std::unique_ptr<DriverRun> run(new DriverRun());
-    run->steps = steps;
-    run->tickMs = tickMs;
-    run->hook = SetWindowsHookExA(WH_CBT, OnCbt, nullptr, GetCurrentThreadId());
-    t_runs.push_back(std::move(run));
+    t_runs.emplace_back();
+    DriverRun &run = t_runs.back();
+    run.steps = steps;
+    run.tickMs = tickMs;
+    run.hook = SetWindowsHookExA(WH_CBT, OnCbt, nullptr, GetCurrentThreadId());
 }
 
 void DisarmDialogDriver()
 {
     if (t_runs.empty()) return;
-    DriverRun &run = *t_runs.back();
-    if (run.hook) UnhookWindowsHookEx(run.hook);
-    if (run.timer) KillTimer(nullptr, run.timer);
+    UnhookWindowsHookEx(t_runs.back().hook);
     t_last = std::move(t_runs.back());
     t_runs.pop_back();
+    if (!t_runs.empty()) return;
+    KillTimer(nullptr, t_timer);
+    t_timer = 0;
 }
 
 // The innermost armed run, or else the last one.
 static const DriverRun &Seen()
 {
-    static const DriverRun none;
-    if (!t_runs.empty()) return *t_runs.back();
-    if (t_last) return *t_last;
-    return none;
+    if (t_runs.empty()) return t_last;
+    return t_runs.back();
 }
 
 HWND DrivenDialog() { return Seen().dialog; }

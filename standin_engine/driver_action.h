@@ -7,7 +7,7 @@ enum class DriverAction {
     SpinUp,       // a mouse click on the up arrow of spin `id`
     SpinDown,     // a mouse click on the down arrow of spin `id`
     Type,         // select all of edit `id` and type `text` key by key
-    SetText,      // SetDlgItemTextA(id, text)
+    SetText,      // SetWindowTextA on edit `id`: a program's WM_SETTEXT
     Click,        // a click on button or checkbox `id` (BM_CLICK)
     ChooseMode,   // choose entry `value` of the operation list, as the user would
     Key,          // key `value` (a virtual-key code) pressed and released on the focus

@@ -9,25 +9,31 @@
 
 #include <stdint.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host_api/host_api.h"
 
-// The eight host functions the plug-in calls, by the host's own names.
-enum class HostCall {
-    MQ_GetWindowHandle,
-    MQDoc_GetCurrentObjectIndex,
-    MQDoc_GetObject,
-    MQObj_GetVertexCount,
-    MQObj_GetVertexArray,
-    MQDoc_IsSelectVertex,
-    MQDoc_AddSelectVertex,
-    MQDoc_DeleteSelectVertex
-};
+// The eight host functions the plug-in calls, by the host's own names (in
+// its lookup order, host_api.h's list).
+#define CUBRIK_HOST_CALL(name) name,
+#define CUBRIK_NOT_CALLED(name)
+enum class HostCall { CUBRIK_HOST_FUNCTIONS(CUBRIK_HOST_CALL, CUBRIK_NOT_CALLED) };
+#undef CUBRIK_HOST_CALL
+#undef CUBRIK_NOT_CALLED
 
 // The host's name of the function: "MQDoc_AddSelectVertex".
-const char *HostFunctionName(HostCall call);
+inline const char *HostFunctionName(HostCall call)
+{
+#define CUBRIK_NAME(name) #name,
+#define CUBRIK_NOT_CALLED(name)
+    static const char *const names[] = {CUBRIK_HOST_FUNCTIONS(CUBRIK_NAME, CUBRIK_NOT_CALLED)};
+#undef CUBRIK_NAME
+#undef CUBRIK_NOT_CALLED
+    return names[static_cast<int>(call)];
+}
 
 // One logged call. Arguments the call does not take stay at their defaults.
 struct LoggedCall {
@@ -60,37 +66,108 @@ struct FakeHost {
     // A selection call that named another document, object or a vertex the
     // object lacks (it changes nothing and answers 0).
     bool wrongCall = false;
-    // The functions called that the plug-in binds but must never call.
-    std::vector<std::string> unexpected;
 
     // The eight functions as the host answers them.
-    HostWindow MQ_GetWindowHandle();
-    ObjectIndex MQDoc_GetCurrentObjectIndex(HostDocument document);
-    HostObject MQDoc_GetObject(HostDocument document, ObjectIndex index);
-    int32_t MQObj_GetVertexCount(HostObject handle);
+    HostWindow MQ_GetWindowHandle()
+    {
+        Log(HostCall::MQ_GetWindowHandle);
+        return mainWindow;
+    }
+
+    ObjectIndex MQDoc_GetCurrentObjectIndex(HostDocument document)
+    {
+        Log(HostCall::MQDoc_GetCurrentObjectIndex, document);
+        return currentIndex;
+    }
+
+    HostObject MQDoc_GetObject(HostDocument document, ObjectIndex index)
+    {
+        Log(HostCall::MQDoc_GetObject, document, index);
+        const bool found = document == doc && index == currentIndex && objectExists;
+        return found ? object : nullptr;
+    }
+
+    int32_t MQObj_GetVertexCount(HostObject)
+    {
+        Log(HostCall::MQObj_GetVertexCount);
+        return overrideCount ? reportedCount : static_cast<int32_t>(points.size());
+    }
+
     // Writes as many points as the count it reports, never more than the
     // object has: the plug-in's buffer is sized by the count, and a negative
     // count is none.
-    int32_t MQObj_GetVertexArray(HostObject handle, Point3f *out);
-    int32_t MQDoc_IsSelectVertex(HostDocument document, ObjectIndex index, VertexIndex vertex);
-    int32_t MQDoc_AddSelectVertex(HostDocument document, ObjectIndex index, VertexIndex vertex);
-    int32_t MQDoc_DeleteSelectVertex(HostDocument document, ObjectIndex index, VertexIndex vertex);
-    // A call to one of the 114 others, noted in unexpected.
-    void UnexpectedCall(const char *function);
+    int32_t MQObj_GetVertexArray(HostObject, Point3f *out)
+    {
+        Log(HostCall::MQObj_GetVertexArray);
+        const int32_t all = static_cast<int32_t>(points.size());
+        const int32_t reported = overrideCount ? reportedCount : all;
+        std::copy_n(points.begin(), std::clamp(reported, 0, all), out);
+        return 1;
+    }
+
+    int32_t MQDoc_IsSelectVertex(HostDocument document, ObjectIndex index, VertexIndex vertex)
+    {
+        Log(HostCall::MQDoc_IsSelectVertex, document, index, vertex);
+        return Addresses(document, index, vertex) && selected[vertex];
+    }
+
+    int32_t MQDoc_AddSelectVertex(HostDocument document, ObjectIndex index, VertexIndex vertex)
+    {
+        return Mark(HostCall::MQDoc_AddSelectVertex, document, index, vertex, true);
+    }
+
+    int32_t MQDoc_DeleteSelectVertex(HostDocument document, ObjectIndex index, VertexIndex vertex)
+    {
+        return Mark(HostCall::MQDoc_DeleteSelectVertex, document, index, vertex, false);
+    }
 
     // The current object's vertices, none selected; nothing else changes.
-    void SetPoints(std::vector<Point3f> newPoints);
+    void SetPoints(std::vector<Point3f> newPoints)
+    {
+        selected.assign(newPoints.size(), false);
+        points = std::move(newPoints);
+    }
+
     // A fresh host: everything but threadId as a new FakeHost has it, then
     // these vertices, none selected.
-    void Reset(std::vector<Point3f> newPoints);
-    int SelectedCount() const;
+    void Reset(std::vector<Point3f> newPoints)
+    {
+        uint32_t (*const keep)() = threadId;
+        *this = FakeHost();
+        threadId = keep;
+        SetPoints(std::move(newPoints));
+    }
+
+    int SelectedCount() const
+    {
+        return static_cast<int>(std::count(selected.begin(), selected.end(), true));
+    }
 
 private:
-    void Log(HostCall call, HostDocument document, ObjectIndex index, VertexIndex vertex);
-    bool Addresses(HostDocument document, ObjectIndex index, VertexIndex vertex);
+    void Log(HostCall call, HostDocument document = nullptr, ObjectIndex index = -1,
+             VertexIndex vertex = -1)
+    {
+        if (logCalls) log.push_back({call, document, index, vertex, threadId ? threadId() : 0});
+    }
+
+    // The selection calls act only on this document's current object.
+    bool Addresses(HostDocument document, ObjectIndex index, VertexIndex vertex)
+    {
+        const bool ok = document == doc && index == currentIndex && vertex >= 0 &&
+                        static_cast<size_t>(vertex) < selected.size();
+        if (!ok) wrongCall = true;
+        return ok;
+    }
+
     // Adds (on) or removes a vertex from the selection, as the call logged.
     int32_t Mark(HostCall call, HostDocument document, ObjectIndex index, VertexIndex vertex,
-                 bool on);
+                 bool on)
+    {
+        Log(call, document, index, vertex);
+        if (!Addresses(document, index, vertex)) return 0;
+        selected[vertex] = on;
+        return 1;
+    }
 };
 
 // Native only (fake_host_table.cpp): puts host behind g_host (all 122 slots:

@@ -6,35 +6,27 @@
 // The one host the table's functions answer for.
 static FakeHost *g_fake;
 
-static void HOSTAPI Placeholder(void) {}
-static HostProc PlaceholderLookup(void *, const char *) { return Placeholder; }
+// A method of the fake host as a plain function of its slot's type (natively
+// HOSTAPI is empty; the types come from the slot it is assigned to),
+// answering for g_fake.
+template <auto Method, typename Result, typename... Args> Result Forward(Args... args)
+{
+    return (g_fake->*Method)(args...);
+}
+
+static void Placeholder() {}
 
 void InstallFakeHost(FakeHost &host)
 {
     g_fake = &host;
     host.log.reserve(4096);
-    BindHostFunctions(g_host, PlaceholderLookup, nullptr);
-    // Plain functions natively (HOSTAPI is empty), so captureless lambdas fit.
-    g_host.MQ_GetWindowHandle = [] { return g_fake->MQ_GetWindowHandle(); };
-    g_host.MQDoc_GetCurrentObjectIndex = [](HostDocument d) {
-        return g_fake->MQDoc_GetCurrentObjectIndex(d);
-    };
-    g_host.MQDoc_GetObject = [](HostDocument d, ObjectIndex i) {
-        return g_fake->MQDoc_GetObject(d, i);
-    };
-    g_host.MQObj_GetVertexCount = [](HostObject o) { return g_fake->MQObj_GetVertexCount(o); };
-    g_host.MQObj_GetVertexArray = [](HostObject o, Point3f *out) {
-        return g_fake->MQObj_GetVertexArray(o, out);
-    };
-    g_host.MQDoc_IsSelectVertex = [](HostDocument d, ObjectIndex i, VertexIndex v) {
-        return g_fake->MQDoc_IsSelectVertex(d, i, v);
-    };
-    g_host.MQDoc_AddSelectVertex = [](HostDocument d, ObjectIndex i, VertexIndex v) {
-        return g_fake->MQDoc_AddSelectVertex(d, i, v);
-    };
-    g_host.MQDoc_DeleteSelectVertex = [](HostDocument d, ObjectIndex i, VertexIndex v) {
-        return g_fake->MQDoc_DeleteSelectVertex(d, i, v);
-    };
+    // Every slot, from host_api.h's one list: the eight the fake host answers,
+    // a harmless placeholder in the 114 others.
+#define CUBRIK_FORWARD(name)     g_host.name = Forward<&FakeHost::name>;
+#define CUBRIK_PLACEHOLDER(name) g_host.name = Placeholder;
+    CUBRIK_HOST_FUNCTIONS(CUBRIK_FORWARD, CUBRIK_PLACEHOLDER)
+#undef CUBRIK_FORWARD
+#undef CUBRIK_PLACEHOLDER
 }
 
 void RemoveFakeHost()

@@ -7,21 +7,23 @@
 
 #include <string>
 
+// A UTF-16 unit takes at most 3 bytes in UTF-8 (a pair of them 4), at most 2
+// in the ANSI code pages; a byte makes at most one unit.
 inline std::string Narrow(const std::wstring &text, UINT codePage = CP_UTF8)
 {
     const int size = static_cast<int>(text.size());
-    const int bytes = WideCharToMultiByte(codePage, 0, text.data(), size, nullptr, 0, 0, 0);
-    std::string out(bytes, '\0');
-    WideCharToMultiByte(codePage, 0, text.data(), size, &out[0], bytes, 0, 0);
+    std::string out(3 * text.size(), '\0');
+    const int bytes = WideCharToMultiByte(codePage, 0, text.data(), size, &out[0], 3 * size, 0, 0);
+    out.resize(bytes);
     return out;
 }
 
 inline std::wstring Widen(const std::string &text, UINT codePage = CP_UTF8)
 {
     const int size = static_cast<int>(text.size());
-    const int units = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
-    std::wstring out(units, L'\0');
-    MultiByteToWideChar(codePage, 0, text.data(), size, &out[0], units);
+    std::wstring out(text.size(), L'\0');
+    const int units = MultiByteToWideChar(codePage, 0, text.data(), size, &out[0], size);
+    out.resize(units);
     return out;
 }
 

@@ -51,11 +51,9 @@ LOCKED(int32_t, MQDoc_DeleteSelectVertex, (HostDocument d, ObjectIndex i, Vertex
 
 // The 114 functions the plug-in binds but must never call. Their real
 // argument lists are unknown here, so a call cannot return safely (stdcall:
-// the callee pops the arguments); it is noted and ends the process.
+// the callee pops the arguments); it says so and ends the process.
 static void UnexpectedCall(const char *function)
 {
-    DocumentLock lock;
-    TheHost().UnexpectedCall(function);
     fprintf(stderr, "host: the plug-in called %s, which it never should\n", function);
     fflush(stderr);
     ExitProcess(5);
