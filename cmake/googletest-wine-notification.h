@@ -1,5 +1,5 @@
-// Forced into every source that includes GoogleTest in the win32 build when
-// the toolchain's thread model (win32) has no std::mutex: GoogleTest's
+// Forced into every source that includes GoogleTest in the Windows builds,
+// whose toolchains' thread model (win32) has no std::mutex: GoogleTest's
 // Notification, the one class of it that needs std::mutex and
 // std::condition_variable, in their place. GoogleTest uses it only to start
 // the threads of its own tests; the Wine tests never do.

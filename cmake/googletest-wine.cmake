@@ -15,11 +15,6 @@ target_include_directories(gtest_wine SYSTEM PUBLIC ${CUBRIK_GTEST_SOURCE_DIR}/i
 target_compile_options(gtest_wine PRIVATE -w)
 
 # MinGW-w64's win32 thread model (before GCC 13) has no std::mutex, which one
-# class of GoogleTest needs; a stand-in is forced in ahead of its headers.
-include(CheckCXXSourceCompiles)
-check_cxx_source_compiles("#include <mutex>\nint main() { std::mutex m; m.lock(); }"
-                          CUBRIK_HAVE_STD_MUTEX)
-if(NOT CUBRIK_HAVE_STD_MUTEX)
-    target_compile_options(gtest_wine PUBLIC
-        "SHELL:-include ${CMAKE_CURRENT_LIST_DIR}/googletest-wine-notification.h")
-endif()
+# class of GoogleTest needs; a stand-in that needs none is forced in ahead of
+# its headers, whatever the toolchain (GoogleTest then skips its own).
+target_compile_options(gtest_wine PUBLIC "SHELL:-include ${CMAKE_CURRENT_LIST_DIR}/googletest-wine-notification.h")

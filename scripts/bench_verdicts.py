@@ -7,50 +7,34 @@ medians of the CPU time per vertex, for a fresh and a reused buffer:
 walk / floor, the all-outside walk's time over the floor's (target at most
 1.25), and scaling, each walk's 10 M run over ten 1 M runs divided by the
 floor's own figure (target 1.00 +/- 0.15), so that a machine that slows
-down for large buffers slows both alike. Exits 0 when every figure is on
+down for large buffers slows both alike. A figure whose runs were left out
+(--benchmark_filter) gets no verdict. Exits 0 when every figure is on
 target, 1 on a miss, 2 when a run failed.
 """
+import collections
 import json
+import math
 import sys
 
 REGIMES = {0: "fresh buffer", 1: "reused buffer"}
 WALKS = ["AllOutside", "AllInsideSelect", "AllInsideInvert", "AllInsideRandom", "HalfInsideSelect"]
 
 
-def walk_over_floor_on_target(figure):
-    return figure <= 1.25
+def scaling(cost, case, reused):
+    """A 10 M run's cost per vertex over a 1 M run's."""
+    large = cost["%s/vertices:10000000/reused:%d" % (case, reused)]
+    return large / cost["%s/vertices:1000000/reused:%d" % (case, reused)]
 
 
-def scaling_on_target(figure):
-    return abs(figure - 1.0) <= 0.15
-
-
-def ratio(numerator, denominator):
-    """numerator / denominator, or None when either was not measured."""
-    if numerator is None or denominator is None:
-        return None
-    return numerator / denominator
-
-
-def cost(rates, case, vertices, reused):
-    """The median CPU time per vertex of a case, in seconds."""
-    return ratio(1.0, rates.get(f"{case}/vertices:{vertices}/reused:{reused}"))
-
-
-def scaling(rates, case, reused):
-    """A 10 M run's cost over ten 1 M runs' cost."""
-    return ratio(cost(rates, case, 10000000, reused), cost(rates, case, 1000000, reused))
-
-
-def verdict(label, figure, on_target):
-    """Prints a figure and its verdict; 1 for a miss, else 0 (a figure not
-    measured is no miss)."""
-    if figure is None:
+def verdict(label, figure, low, high):
+    """Prints a figure and its verdict; 1 for a miss, else 0 (and nothing
+    for a figure not measured, NaN)."""
+    if math.isnan(figure):
         return 0
-    if on_target(figure):
-        print(f"  {label:36} {figure:6.3f}  ok")
+    if low <= figure <= high:
+        print("  %-36s %6.3f  ok" % (label, figure))
         return 0
-    print(f"  {label:36} {figure:6.3f}  MISS")
+    print("  %-36s %6.3f  MISS" % (label, figure))
     return 1
 
 
@@ -58,32 +42,33 @@ def main(path):
     runs = json.load(open(path))["benchmarks"]
     failed = [run for run in runs if run.get("error_occurred")]
     for run in failed:
-        print(f"bench: {run['name']}: {run['error_message']}")
+        print("bench: {name}: {error_message}".format_map(run))
     if failed:
         return 2
-    rates = {}
+    # The median CPU time per vertex of each case, in seconds; NaN for a case
+    # not run, which makes NaN of every figure it enters.
+    cost = collections.defaultdict(lambda: math.nan)
     for run in runs:
         if run.get("aggregate_name") == "median":
-            rates[run["run_name"]] = run["items_per_second"]
+            cost[run["run_name"]] = 1 / run["items_per_second"]
 
     misses = 0
     print("walk / floor: the all-outside walk's time over the floor's (target at most 1.25)")
     for reused, regime in REGIMES.items():
         for vertices in (1000000, 10000000):
-            walk = cost(rates, "Walk/AllOutside", vertices, reused)
-            floor = cost(rates, "Floor", vertices, reused)
-            label = f"{regime}, {vertices:,} vertices"
-            misses += verdict(label, ratio(walk, floor), walk_over_floor_on_target)
+            size = "vertices:%d/reused:%d" % (vertices, reused)
+            figure = cost["Walk/AllOutside/" + size] / cost["Floor/" + size]
+            misses += verdict("%s, %s vertices" % (regime, format(vertices, ",")), figure, 0, 1.25)
     print("scaling: 10 M over ten 1 M, over the floor's own figure (target 1.00 +/- 0.15)")
     for reused, regime in REGIMES.items():
-        floor = scaling(rates, "Floor", reused)
-        if floor is not None:
-            print(f"  {regime}: the floor's own {floor:.3f}")
+        floor = scaling(cost, "Floor", reused)
+        if not math.isnan(floor):
+            print("  %s: the floor's own %.3f" % (regime, floor))
         for walk in WALKS:
-            figure = ratio(scaling(rates, "Walk/" + walk, reused), floor)
-            misses += verdict(f"{regime}, {walk}", figure, scaling_on_target)
+            figure = scaling(cost, "Walk/" + walk, reused) / floor
+            misses += verdict(regime + ", " + walk, figure, 0.85, 1.15)
     if misses:
-        print(f"{misses} figure(s) of the walk off target")
+        print(misses, "figure(s) of the walk off target")
         return 1
     print("every figure of the walk on target")
     return 0

@@ -15,8 +15,8 @@
 #   --win64          any of the above with the 64-bit DLL and host (build/win64,
 #                    cubrik-1.00-win64.zip); --win32, the default, the 32-bit ones
 set -euo pipefail
-. "$(dirname "${BASH_SOURCE[0]}")/help.sh" "$@"
-cd "$(dirname "${BASH_SOURCE[0]}")/.."
+. "$(dirname "$0")/help.sh" "$@"
+cd "$(dirname "$0")/.."
 root=$PWD
 
 interactive=0
@@ -38,7 +38,7 @@ if [ $interactive -eq 1 ] && [ -z "${DISPLAY:-}" ]; then
     exit 2
 fi
 
-"$root/scripts/setup.sh"
+scripts/setup.sh
 
 echo "demo: building the plug-in, its release package and the stand-in host ($platform)"
 cmake --preset $platform >/dev/null
@@ -50,17 +50,10 @@ echo "demo: release package for users:" build/$platform/cubrik-*-$platform.zip
 out=$root/build/demo
 mkdir -p "$out"
 work=$(mktemp -d "$out/.run.XXXXXX")
-finish() {
-    local status=$?
-    rm -rf "$work"
-    if [ $status -ne 0 ]; then
-        echo "demo: ${why:-stopped}; build/demo keeps the files of the last run that finished" >&2
-    fi
-}
-trap finish EXIT
+trap 'rm -rf "$work"' EXIT
 # stop WHY: ends the run, saying why.
 stop() {
-    why=$1
+    echo "demo: $1; build/demo keeps the files of the last run that finished" >&2
     exit 1
 }
 
@@ -81,15 +74,12 @@ else
     drawn="pictures in build/demo: dialog.png, selection.png"
     echo "demo: running the command under Wine"
 fi
-status=0
-"${host[@]}" | tee summary.txt || status=$?
-if [ $status -ne 0 ]; then
-    stop "the stand-in host's run failed (exit status $status), as it says above"
+if ! "${host[@]}" | tee summary.txt; then
+    stop "the stand-in host's run failed (exit status ${PIPESTATUS[0]}), as it says above"
 fi
 # Both pictures are written by the plotter's PNG writer (Debian's Python, which
 # has python3-matplotlib and Pillow): 8 bits, no time stamp, a palette if it fits.
 if [ $interactive -eq 0 ]; then
-    [ -s dialog.bmp ] || stop "the run left no picture of the dialog (dialog.bmp)"
     PYTHONPATH="$root/scripts" /usr/bin/python3 -c 'from PIL import Image, ImageOps
 from plot_selection import write_png
 write_png(ImageOps.scale(Image.open("dialog.bmp"), 2, Image.NEAREST), "dialog.png")'

@@ -9,11 +9,11 @@
 # found, 1 when something was, 2 on a usage error, 72 (libFuzzer's) when
 # interrupted.
 set -euo pipefail
-. "$(dirname "${BASH_SOURCE[0]}")/help.sh" "$@"
+. "$(dirname "$0")/help.sh" "$@"
 if [ $# -ne 1 ] || ! [[ $1 =~ ^[1-9][0-9]{0,8}$ ]]; then
     usage_error "expected the duration in seconds, a whole number of at least 1"
 fi
-cd "$(dirname "${BASH_SOURCE[0]}")/.."
+cd "$(dirname "$0")/.."
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz --target number_text_fuzz -j2
 exec build/fuzz/numbers/number_text_fuzz build/fuzz/corpus -max_total_time="$1" -max_len=64 \

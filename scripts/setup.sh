@@ -6,7 +6,7 @@
 # (/usr/bin/python3), which has python3-pefile and python3-matplotlib. Then
 # makes the two locales the Wine runs use, when they are missing.
 set -euo pipefail
-. "$(dirname "${BASH_SOURCE[0]}")/help.sh" "$@"
+. "$(dirname "$0")/help.sh" "$@"
 [ $# -eq 0 ] || usage_error "takes no arguments"
 packages=(
     cmake g++ clang libclang-rt-14-dev  # every build; the fuzz build (libFuzzer's runtime)
@@ -25,33 +25,32 @@ packages=(
 # user guide headless in a test; it needs none of its recommends either.
 lean_packages=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 chromium)
 
-installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }
-missing=()
-for p in "${packages[@]}"; do
-    installed "$p" || missing+=("$p")
-done
-lean_missing=()
-for p in "${lean_packages[@]}"; do
-    installed "$p" || lean_missing+=("$p")
-done
+# missing PACKAGE...: those of the packages not installed, each followed by
+# a blank (package names hold none, so the list splits on blanks below).
+missing() {
+    local package
+    for package in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed'; then
+            printf '%s ' "$package"
+        fi
+    done
+}
+missing=$(missing "${packages[@]}")
+lean_missing=$(missing "${lean_packages[@]}")
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
-
 install() { DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "$@" >/dev/null; }
-install_missing() {
-    echo "setup: installing ${missing[*]} ${lean_missing[*]} (about a minute the first time)"
+if [ -n "$missing$lean_missing" ]; then
+    echo "setup: installing $missing$lean_missing(about a minute the first time)"
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
         echo "setup: adding the i386 architecture for 32-bit Wine"
         $sudo dpkg --add-architecture i386
     fi
     echo "setup: apt-get update"
     $sudo apt-get update -qq
-    [ ${#missing[@]} -eq 0 ] || install "${missing[@]}"
-    [ ${#lean_missing[@]} -eq 0 ] || install --no-install-recommends "${lean_missing[@]}"
+    [ -z "$missing" ] || install $missing
+    [ -z "$lean_missing" ] || install --no-install-recommends $lean_missing
     echo "setup: done"
-}
-if [ ${#missing[@]} -gt 0 ] || [ ${#lean_missing[@]} -gt 0 ]; then
-    install_missing
 fi
 
 # Wine converts a program's command line and file names with the C library's

@@ -12,45 +12,37 @@
 # passed, N failed, N skipped"; a failed step that counted no failed test (a
 # failed build) counts as one failure. Exits 1 when anything failed.
 set -euo pipefail
-. "$(dirname "${BASH_SOURCE[0]}")/help.sh" "$@"
-cd "$(dirname "${BASH_SOURCE[0]}")/.."
-all=(native native-asan valgrind fuzz win32 win64)
+. "$(dirname "$0")/help.sh" "$@"
+cd "$(dirname "$0")/.."
+all=" native native-asan valgrind fuzz win32 win64 "
 for arg in "$@"; do
-    [[ " ${all[*]} " == *" $arg "* ]] || usage_error "unknown step '$arg'"
+    [[ $all == *" $arg "* ]] || usage_error "unknown step '$arg'"
 done
-[ $# -gt 0 ] || set -- "${all[@]}"
-steps=" $* "
+steps=" ${*:-$all} "
 wanted() { [[ $steps == *" $1 "* ]]; }
 
 scripts/setup.sh
 SECONDS=0
 logs=$PWD/build/test-logs
 rm -rf "$logs"
-mkdir -p "$logs"
 declare -A pids
 built=" "
-times=()
 
-# start NAME COMMAND...: runs a step in the background. Its folder (the
-# command's $reports) receives its output in log and, when it ends,
-# "STATUS SECONDS" in status.
-start() {
-    local reports=$logs/${1// /-}
+# record NAME COMMAND...: runs a step. Its folder (the command's $reports)
+# receives its output in log and, when it ends, "STATUS SECONDS" in status.
+record() (
+    reports=$logs/${1// /-}
     mkdir -p "$reports"
-    (
-        SECONDS=0
-        status=0
-        "${@:2}" >"$reports/log" 2>&1 || status=$?
-        echo "$status $SECONDS" >"$reports/status"
-    ) &
-    pids[$1]=$!
-}
+    SECONDS=0
+    status=0
+    "${@:2}" >"$reports/log" 2>&1 || status=$?
+    echo "$status $SECONDS" >"$reports/status"
+)
 
-# finish NAME: waits for a step, then prints its output (a build's only when
-# it failed) and how it ended. Returns its status.
-finish() {
+# show NAME: prints an ended step's output (a build's only when it failed)
+# and how it ended, and notes its time for the end. Returns its status.
+show() {
     local folder=$logs/${1// /-} status=1 seconds=0 word=done note=""
-    wait "${pids[$1]}" || true
     read -r status seconds <"$folder/status" || true
     if [ "$status" -ne 0 ]; then
         word="FAILED (exit status $status)"
@@ -62,23 +54,24 @@ finish() {
         tail -n 30 "$folder/log"
     fi
     printf '== %s: %s after %d s\n' "$1" "$word" "$seconds"
-    times+=("$(printf '%-22s %4d s' "$1" "$seconds")$note")
+    printf '   %-22s %4d s%s\n' "$1" "$seconds" "$note" >>"$logs/times"
     return "$status"
+}
+
+# run NAME COMMAND...: a step in the foreground, from its title to its end.
+run() {
+    printf '\n== %s\n' "$1"
+    record "$@"
+    show "$1"
 }
 
 build() {
     cmake --preset "$1" && cmake --build --preset "$1" -j2
 }
 
+# run_ctest PRESET [RUNNER...]: the preset's tests, through RUNNER if given.
 run_ctest() {
-    ctest --preset "$1" -j2 --output-junit "$reports/junit.xml"
-}
-
-# The Wine tests on a display of their own: CTest keeps one Wine server
-# alive for the run.
-wine_tests() {
-    xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" \
-        ctest --preset "$1" -j2 --output-junit "$reports/junit.xml"
+    "${@:2}" ctest --preset "$1" -j2 --output-junit "$reports/junit.xml"
 }
 
 # valgrind sees what the sanitizers do not: reads of uninitialised memory.
@@ -95,34 +88,29 @@ valgrind_pass() {
     return $status
 }
 
-# A preset is built when its step is wanted, native also for valgrind.
-needs_build() {
-    if [ "$1" = native ] && wanted valgrind; then
-        return 0
-    fi
-    wanted "$1"
-}
-
 # step NAME STEP PRESET COMMAND...: runs when STEP is wanted and PRESET built.
 step() {
-    if ! wanted "$2" || [[ $built != *" $3 "* ]]; then
-        return 0
+    if wanted "$2" && [[ $built == *" $3 "* ]]; then
+        run "$1" "${@:4}" || true
     fi
-    printf '\n== %s\n' "$1"
-    start "$1" "${@:4}"
-    finish "$1" || true
 }
 
+# A preset is built when its step is wanted, native also for valgrind.
+builds=$steps
+if wanted valgrind; then
+    builds+="native "
+fi
 for preset in native native-asan fuzz win32 win64; do
-    needs_build "$preset" || continue
-    printf '\n== %s build\n' "$preset"
-    start "$preset build" build "$preset"
-    finish "$preset build" || continue
+    [[ $builds == *" $preset "* ]] || continue
+    run "$preset build" build "$preset" || continue
     built+="$preset "
-    # The Wine tests start as soon as their build is there.
+    # The Wine tests start as soon as their build is there, on a display of
+    # their own: CTest keeps one Wine server alive for the run.
     if [[ $preset == win* ]]; then
         printf '\n== %s Wine tests (in the background, printed when they end)\n' "$preset"
-        start "$preset Wine tests" wine_tests "$preset"
+        record "$preset Wine tests" run_ctest "$preset" \
+            xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" &
+        pids[$preset]=$!
     fi
 done
 step "native tests" native native run_ctest native
@@ -130,13 +118,14 @@ step "native-asan tests" native-asan native-asan run_ctest native-asan
 step valgrind valgrind native valgrind_pass
 step "fuzz pass" fuzz fuzz run_ctest fuzz
 for preset in win32 win64; do
-    if [ -n "${pids[$preset Wine tests]:-}" ]; then
+    if [[ -v pids[$preset] ]]; then
+        wait "${pids[$preset]}"
         echo
-        finish "$preset Wine tests" || true
+        show "$preset Wine tests" || true
     fi
 done
 
 printf '\n== step times\n'
-printf '   %s\n' "${times[@]}"
+cat "$logs/times"
 printf '   %-22s %4d s\n' "whole run" "$SECONDS"
 python3 scripts/test_counts.py "$logs"/*/

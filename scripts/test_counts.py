@@ -14,34 +14,29 @@ import pathlib
 import sys
 from xml.etree import ElementTree
 
+# The outcome of CTest's status of a test, but for "notrun" (below).
+CTEST_OUTCOMES = {"run": "passed", "disabled": "skipped"}
+
 
 def ctest_outcome(case):
     """passed, failed or skipped, for a testcase of CTest's JUnit report.
 
     CTest marks every test it did not run "notrun"; only those skipped on
     purpose (SKIP_RETURN_CODE, SKIP_REGULAR_EXPRESSION) are skipped, the
-    others (a program missing, a fixture they need failed) failed.
+    others (a program missing, a fixture they need failed) failed, as is
+    every status but "run" and "disabled".
     """
     status = case.get("status")
-    if status == "run":
-        return "passed"
-    if status == "disabled":
+    if status == "notrun" and case.find("skipped").get("message").startswith("SKIP_"):
         return "skipped"
-    if status != "notrun":
-        return "failed"
-    reason = case.find("skipped").get("message")
-    if reason.startswith("SKIP_"):
-        return "skipped"
-    return "failed"
+    return CTEST_OUTCOMES.get(status, "failed")
 
 
 def gtest_outcome(case):
     """passed, failed or skipped, for a test of GoogleTest's JSON report."""
     if "failures" in case:
         return "failed"
-    if case["status"] == "NOTRUN":
-        return "skipped"
-    if case["result"] == "SKIPPED":
+    if case["status"] == "NOTRUN" or case["result"] == "SKIPPED":
         return "skipped"
     return "passed"
 
@@ -74,20 +69,14 @@ def step_status(folder):
     return int(path.read_text().split()[0])
 
 
-def step_reports(folder):
-    paths = sorted(folder.glob("*.xml")) + sorted(folder.glob("*.json"))
-    return [(path.name, path.read_text()) for path in paths]
-
-
 def main(folders):
     total = collections.Counter()
     for folder in map(pathlib.Path, folders):
-        total += step_counts(step_status(folder), step_reports(folder))
-    passed = total["passed"]
-    failed = total["failed"]
-    skipped = total["skipped"]
-    print(f"test: {passed} passed, {failed} failed, {skipped} skipped")
-    if failed:
+        paths = [path for path in folder.iterdir() if path.suffix in (".xml", ".json")]
+        reports = [(path.name, path.read_text()) for path in paths]
+        total += step_counts(step_status(folder), reports)
+    print("test: {passed} passed, {failed} failed, {skipped} skipped".format_map(total))
+    if total["failed"]:
         return 1
     return 0
 

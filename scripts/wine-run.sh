@@ -25,13 +25,11 @@
 #                   (default build/wineprefix, build/wineprefix64)
 #   WINEDEBUG       Wine's own debug channels (default -all)
 set -euo pipefail
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-build=$(dirname "$here")/build
+here=$(dirname "$(realpath "$0")")
 . "$here/help.sh" "${1-}"
+build=$(dirname "$here")/build
 arguments=("$@")
-prefix_only=0
 if [ "${1-}" = --prefix ]; then
-    prefix_only=1
     shift
 fi
 [ $# -gt 0 ] || usage_error "which program?"
@@ -44,21 +42,17 @@ refuse() {
 
 # A program that is not there: the programs its folder holds, in case of a
 # typo, or how to build them.
-refuse_missing() {
-    local folder
-    folder=$(dirname "$target")
-    local programs=("$folder"/*.exe)
+if [ ! -e "$target" ]; then
+    programs=("$(dirname "$target")"/*.exe)
     if [ -e "${programs[0]}" ]; then
-        refuse "$target does not exist; the programs in $folder: ${programs[*]##*/}"
+        refuse "$target does not exist; the programs in $(dirname "$target"): ${programs[*]##*/}"
     fi
     refuse "$target does not exist; build it first (scripts/demo.sh builds host.exe;" \
         "cmake --preset win32 && cmake --build --preset win32, or win64, builds everything)"
-}
+fi
 
 # The program's machine picks its prefix: a win32 prefix cannot start a
 # 64-bit program.
-[ -e "$target" ] || refuse_missing
-[ ! -d "$target" ] || refuse "cannot run $target: Is a directory"
 kind=$(file -b "$target")
 case $kind in
     PE32*'(DLL)'*)
@@ -72,31 +66,25 @@ case $kind in
         export WINEARCH=win64
         export WINEPREFIX=${CUBRIK_WINEPREFIX64:-$build/wineprefix64}
         ;;
-    PE32*)
-        refuse "cannot run $target: it is a Windows program for neither i386 nor x86-64 ($kind)"
-        ;;
-    MS-DOS*)
-        refuse "cannot run $target: not a Windows program or DLL (no PE header where the DOS header points)"
-        ;;
     *)
-        refuse "cannot run $target: not a Windows program or DLL (no DOS header)"
+        refuse "cannot run $target: not a Windows program or DLL for i386 or x86-64 ($kind)"
         ;;
 esac
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 # Wine converts the command line and file names with the C library's
-# charset, plain ASCII when the locale is not installed.
+# charset, plain ASCII when the locale is not installed; the locale gives the
+# program its ANSI code page (ja_JP: 932).
 locale_name=${CUBRIK_LC_ALL:-ja_JP.UTF-8}
-if [[ ! $locale_name =~ ^[a-z]{2,3}_[A-Z]{2}\.(UTF-8|utf8)$ ]]; then
-    refuse "CUBRIK_LC_ALL is a UTF-8 locale such as ja_JP.UTF-8 or en_US.UTF-8, not '$locale_name'"
+if [[ ! $locale_name =~ \.(UTF-8|utf8)$ ]] || ! grep -qxF "${locale_name%.*}.utf8" < <(locale -a); then
+    refuse "the locale $locale_name is not installed, or not a UTF-8 one such as ja_JP.UTF-8" \
+        "(scripts/setup.sh makes ja_JP.UTF-8 and en_US.UTF-8;" \
+        "localedef -i ${locale_name%.*} -f UTF-8 ${locale_name%.*}.UTF-8 makes another)"
 fi
-if ! grep -qx "${locale_name%.*}.utf8" < <(locale -a); then
-    refuse "the locale $locale_name is not installed (scripts/setup.sh makes ja_JP.UTF-8 and" \
-        "en_US.UTF-8; localedef -i ${locale_name%.*} -f UTF-8 $locale_name makes it)"
-fi
+export LC_ALL=$locale_name
 dpi=${CUBRIK_DPI:-}
-if [ -n "$dpi" ] && ! { [[ $dpi =~ ^[1-9][0-9]*$ ]] && [ "$dpi" -ge 72 ] && [ "$dpi" -le 480 ]; }; then
+if [ -n "$dpi" ] && ! [[ $dpi =~ ^[1-9][0-9]*$ && dpi -ge 72 && dpi -le 480 ]]; then
     refuse "CUBRIK_DPI is a whole number of dots per inch from 72 to 480 (96: 100 %, 144: 150 %), not '$dpi'"
 fi
 
@@ -112,7 +100,7 @@ fi
 # and what it said (its output is in $said, the caller's standard error on 3).
 failed() {
     echo "wine-run: could not create the Wine prefix $WINEPREFIX ($WINEARCH):" \
-        "$1 failed with exit status $2; it said:"
+        "$1 failed with exit status $2; it said (all of it in $said):"
     tail -n 40 "$said" | sed 's/^/  /'
     echo "wine-run: fix the cause (or remove $WINEPREFIX) and run again"
     exit 2
@@ -127,8 +115,7 @@ if [ ! -f "$made" ]; then
         flock 9
         [ ! -f "$made" ] || exit 0
         echo "wine-run: creating the Wine prefix $WINEPREFIX (about 10 s, once)" >&2
-        said=$(mktemp)
-        trap 'rm -f "$said"' EXIT
+        said=$WINEPREFIX.creation.log
         trap 'failed "$BASH_COMMAND" $?' ERR
         exec 3>&2 >"$said" 2>&1 </dev/null
         export LC_ALL=ja_JP.UTF-8
@@ -139,7 +126,7 @@ if [ ! -f "$made" ]; then
         touch "$made"
     ) 9>"$WINEPREFIX.lock"
 fi
-if [ $prefix_only -eq 1 ]; then
+if [ "${arguments[0]}" = --prefix ]; then
     echo "$WINEPREFIX"
     exit 0
 fi
@@ -152,32 +139,33 @@ if [ -n "${WINE_RUN_ON_XVFB:-}" ] && ! wineserver -k0 2>/dev/null; then
 fi
 unset WINE_RUN_ON_XVFB
 
+# With nothing to do afterwards the wrapper becomes the program.
+if [ -z "$dpi" ] && [ $own_server -eq 0 ]; then
+    exec wine "$@"
+fi
+
 # The display's DPI for this run, written back to 96 when it ends however it
-# ends; the lock keeps two such runs from changing it under each other.
+# ends; the lock keeps two such runs from changing it under each other. (In
+# the prefix's own locale: Wine rewrites its font links for another one.)
 set_dpi() {
     env LC_ALL=ja_JP.UTF-8 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels \
         /t REG_DWORD /d "$1" /f >/dev/null 2>&1 </dev/null
 }
+# What the run leaves is undone however it ends (a stopped run too): the DPI
+# put back, and the server it started ended.
+after_run() {
+    if [ -n "$dpi" ]; then
+        set_dpi 96
+    fi
+    if [ $own_server -eq 1 ]; then
+        timeout 20 wineserver -w || true
+    fi
+}
+trap after_run EXIT
+trap 'exit 143' TERM INT HUP
 if [ -n "$dpi" ]; then
     exec 8>"$WINEPREFIX.dpi.lock"
     flock 8
-    trap 'set_dpi 96' EXIT
-    trap 'exit 143' TERM INT HUP # so that a stopped run sets 96 back too
     set_dpi "$dpi" || refuse "cannot set the DPI to $dpi in $WINEPREFIX"
 fi
-
-# The locale gives the program its ANSI code page (ja_JP: 932). With nothing
-# to do afterwards the wrapper becomes the program.
-if [ -z "$dpi" ] && [ $own_server -eq 0 ]; then
-    exec env LC_ALL="$locale_name" wine "$@"
-fi
-status=0
-env LC_ALL="$locale_name" wine "$@" || status=$?
-if [ -n "$dpi" ]; then
-    set_dpi 96
-    trap - EXIT
-fi
-if [ $own_server -eq 1 ]; then
-    timeout 20 wineserver -w || true
-fi
-exit $status
+wine "$@"

@@ -11,14 +11,12 @@
 #           output in PREFIX.session.log, not the caller's (they outlive it)
 #   stop    ends that prefix's server (whoever started it) and its programs
 set -euo pipefail
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-. "$here/help.sh" "$@"
-[ $# -eq 2 ] || usage_error "expected start or stop, then the program"
-if [ "$1" != start ] && [ "$1" != stop ]; then
-    usage_error "expected start or stop, not '$1'"
+. "$(dirname "$0")/help.sh" "$@"
+if [[ $# -ne 2 || ( $1 != start && $1 != stop ) ]]; then
+    usage_error "expected start or stop, then the program, not: $*"
 fi
 [ -n "${DISPLAY:-}" ] || exit 0
-WINEPREFIX=$("$here/wine-run.sh" --prefix "$2")
+WINEPREFIX=$("$(dirname "$0")/wine-run.sh" --prefix "$2")
 export WINEPREFIX
 if [ "$1" = stop ]; then
     wineserver -k 2>/dev/null || true
