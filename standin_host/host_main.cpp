@@ -3,13 +3,15 @@
 // its Win32 side (files, code pages, the dialog); host_core.h the rest.
 #include <windows.h>
 
-#include <commctrl.h>
+#include <gdiplus.h>
+
 #include <fcntl.h>
 #include <io.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
+#include <fstream>
 #include <set>
 
 #include "dialog/resource_ids.h"
@@ -19,213 +21,167 @@
 #include "standin_host/host_core.h"
 #include "standin_host/standin_host.h"
 
+using std::string;
+using std::to_string;
+using std::vector;
+using std::wstring;
+
 // Every message of host.exe's own goes to standard error here; returns the
 // exit status.
-static int Fail(const std::string &message, int status = 2)
+static int Fail(const string &message, int status = 2)
 {
     fprintf(stderr, "host: %s\n", message.c_str());
     return status;
 }
 
-static bool IsFolder(const std::string &path)
+static bool IsFolder(const string &path)
 {
     const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// Opens what (the mesh, an output) at path: "" or why not, a folder said as
-// such (the system's "Access denied" would send the user looking at the rights).
-static std::string Open(const std::string &what, const std::string &path, const wchar_t *mode,
-                        FILE *&file)
+// The mesh at path, read: "" or why not, a folder said as such (the system's
+// "Access denied" would send the user looking at the rights).
+static string ReadMesh(const string &path, ObjMesh &mesh)
 {
-    const std::string named = what + " " + Quoted(path);
+    const string named = "the mesh " + Quoted(path);
     if (IsFolder(path)) return named + " is a folder, not a file";
-    file = _wfopen(Widen(path).c_str(), mode);
-    if (file) return "";
-    const char *doing = mode[0] == L'r' ? ": cannot read it: " : ": cannot write it: ";
-    return named + doing + strerror(errno);
-}
-
-static std::string ReadMesh(const std::string &path, ObjMesh &mesh)
-{
-    FILE *file = nullptr;
-    const std::string wrong = Open("the mesh", path, L"rb", file);
-    if (!wrong.empty()) return wrong;
-    std::string bytes;
+    FILE *file = _wfopen(Widen(path).c_str(), L"rb");
+    if (!file) return named + ": cannot read it: " + strerror(errno);
+    string bytes;
     char block[65536];
-    size_t got = fread(block, 1, sizeof block, file);
-    while (got > 0) {
-        bytes.append(block, got);
+    size_t got = 0;
+    do {
         got = fread(block, 1, sizeof block, file);
-    }
+        bytes.append(block, got);
+    } while (got > 0);
     const bool failed = ferror(file);
     fclose(file);
-    std::string error = "read error";
+    string error = "read error";
     if (!failed && ReadObj(bytes, mesh, error)) return "";
-    return "the mesh " + Quoted(path) + ": " + error;
+    return named + ": " + error;
 }
 
-// An output file is opened before the dialog asks anything, so that one that
-// cannot be written stops the run first ("" or why not), and written once the
-// command has run (0, or 2 when that failed).
-static std::string OpenOutput(const char *option, const std::string &path, const wchar_t *mode,
-                              FILE *&file)
+// Writes text to the file an option names (none: not asked for): "" or why
+// not, a folder said as such.
+static string WriteOutput(const string &option, const string &path, const string &text)
 {
     if (path.empty()) return "";
-    return Open(option, path, mode, file);
+    const string named = option + " " + Quoted(path);
+    if (IsFolder(path)) return named + " is a folder, not a file";
+    std::ofstream file(Widen(path).c_str(), std::ios::binary);
+    file << text;
+    file.close();
+    if (file) return "";
+    return named + ": cannot write it: " + strerror(errno);
 }
 
-static int CloseOutput(const char *option, const std::string &path, FILE *file,
-                       const std::string &text)
-{
-    if (!file) return 0;
-    const bool written = fputs(text.c_str(), file) >= 0;
-    const bool closed = fclose(file) == 0;
-    if (written && closed) return 0;
-    return Fail(std::string(option) + " " + Quoted(path) + ": write failed: " + strerror(errno));
-}
-
-// Why no window could be opened, in the user's terms: under Wine that is
-// almost always the X display (Wine itself only says so on a debug channel).
-static std::string NoWindowReason(bool wine, DWORD error)
+// Why no window could be opened, in the user's terms: under Wine (whose ntdll
+// has wine_get_version) that is almost always the X display, which Wine
+// itself only names on a debug channel.
+static string NoWindowReason(DWORD error)
 {
     const char *display = getenv("DISPLAY");
-    if (!wine)
-        return "no window can be shown on this desktop (error " + std::to_string(error) + ")";
+    if (!GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version"))
+        return "no window can be shown on this desktop (error " + to_string(error) + ")";
     if (!display || !*display) return "no window can be shown: DISPLAY is not set";
     return "no window can be shown: the X display " + Quoted(display) +
            " cannot be reached (is DISPLAY right and its X server running?)";
 }
 
-// A BMP file: its two headers, then the pixel rows. False when it could not
-// be written.
-static bool WriteBitmap(const std::wstring &path, const BITMAPINFOHEADER &info, const void *pixels,
-                        DWORD size)
-{
-    BITMAPFILEHEADER head = {};
-    head.bfType = 0x4D42;  // "BM"
-    head.bfOffBits = sizeof head + sizeof info;
-    head.bfSize = head.bfOffBits + size;
-    FILE *out = _wfopen(path.c_str(), L"wb");
-    if (!out) return false;
-    bool written = fwrite(&head, sizeof head, 1, out) == 1;
-    written = written && fwrite(&info, sizeof info, 1, out) == 1;
-    written = written && fwrite(pixels, size, 1, out) == 1;
-    const bool closed = fclose(out) == 0;
-    return written && closed;
-}
-
-// The window as the screen shows it, frame included, as a 24-bit BMP file.
-static bool SaveBitmap(HWND window, const std::wstring &path)
+// The window as the screen shows it, frame included, saved as a BMP file by
+// GDI+'s BMP encoder (the CLSID below): false when it could not be.
+static bool SaveBitmap(HWND window, const wstring &path)
 {
     const UINT redraw = RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW;
     RedrawWindow(window, nullptr, nullptr, redraw);
     RECT frame;
     GetWindowRect(window, &frame);
-    BITMAPINFOHEADER info = {};
-    info.biSize = sizeof info;
-    info.biWidth = frame.right - frame.left;
-    info.biHeight = frame.bottom - frame.top;  // bottom row first
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biCompression = BI_RGB;
-    const DWORD rowBytes = (info.biWidth * 3 + 3) / 4 * 4;  // a multiple of 4
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
     HDC screen = GetWindowDC(window);
     HDC memory = CreateCompatibleDC(screen);
-    void *pixels = nullptr;
-    BITMAPINFO *format = reinterpret_cast<BITMAPINFO *>(&info);
-    HBITMAP bitmap = CreateDIBSection(memory, format, DIB_RGB_COLORS, &pixels, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, info.biWidth, info.biHeight, screen, 0, 0, SRCCOPY);
-    GdiFlush();
-    const bool saved = pixels && WriteBitmap(path, info, pixels, rowBytes * info.biHeight);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    DeleteDC(memory);  // which lets the bitmap go, for GDI+ to read
     ReleaseDC(window, screen);
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR gdiplus = 0;
+    Gdiplus::GdiplusStartup(&gdiplus, &input, nullptr);
+    CLSID bmp;
+    CLSIDFromString(L"{557CF400-1A04-11D3-9A73-0000F81EF32E}", &bmp);
+    Gdiplus::Bitmap *picture = Gdiplus::Bitmap::FromHBITMAP(bitmap, nullptr);
+    const bool saved = picture->Save(path.c_str(), &bmp, nullptr) == Gdiplus::Ok;
+    delete picture;
+    DeleteObject(bitmap);
+    Gdiplus::GdiplusShutdown(gdiplus);
     return saved;
 }
 
 // Whether a step of the script failed (it has said why): the run then exits 1.
 static bool g_stepFailed;
 
+// The dialog's picture in the step's file. GDI+ would not say why a file
+// cannot be written, so the file is made first, which does.
 static void Snapshot(HWND dialog, const ScriptStep &step)
 {
-    if (SaveBitmap(dialog, Widen(step.text))) return;
-    Fail(step.source + ": cannot write " + step.text + ": " + strerror(errno));
+    const wstring path = Widen(step.text);
+    FILE *file = _wfopen(path.c_str(), L"wb");
+    string why = strerror(errno);
+    if (file) {
+        fclose(file);
+        why = "GDI+ could not save the picture";
+        if (SaveBitmap(dialog, path)) return;
+    }
+    Fail(step.source + ": cannot write " + step.text + ": " + why);
     g_stepFailed = true;
 }
 
-// The checkbox that switches on the bound of an edit box.
-static int CheckboxOf(int edit)
+// A script step, taken as a user would take it: its text typed through the
+// ANSI code page as a user's keys would be, and a step on an edit box or spin
+// (the row of kBoundIds that holds it) only while the box is enabled (a spin
+// goes grey with its box, and Wine's takes no click then). On a disabled box
+// the script is wrong, and the dialog is cancelled so that nothing is
+// applied; `set` is a program's WM_SETTEXT, which reaches any box.
+static void TakeStep(HWND dialog, const ScriptStep &step)
 {
-    for (const BoundIds &ids : kBoundIds) {
-        if (ids.edit == edit) return ids.check;
-    }
-    return 0;
-}
-
-// The edit box a user's step acts on: its own, or a spin's (a spin goes grey
-// with its box, and Wine's takes no click then).
-static HWND BoxOf(HWND dialog, const DriverStep &step)
-{
-    HWND control = GetDlgItem(dialog, step.id);
-    if (step.action == DriverAction::Type) return control;
-    return reinterpret_cast<HWND>(SendMessageW(control, UDM_GETBUDDY, 0, 0));
-}
-
-// A user's step (type, up, down) where a user could take it. On a disabled
-// box the script is wrong, and the dialog is cancelled so that nothing is
-// applied. (`set` is a program's WM_SETTEXT, which reaches any box.)
-static void AsUser(HWND dialog, const DriverStep &step)
-{
-    HWND box = BoxOf(dialog, step);
-    if (IsWindowEnabled(box)) {
-        PerformStep(dialog, step);
+    if (step.action == DriverAction::Call) {
+        Snapshot(dialog, step);
         return;
     }
-    const int id = GetDlgCtrlID(box);
-    Fail(step.source + ": edit box " + std::to_string(id) +
-         " is disabled, so a user cannot do this (check " + std::to_string(CheckboxOf(id)) +
-         " enables it); the dialog is cancelled");
-    g_stepFailed = true;
-    EndDialog(dialog, IDCANCEL);
+    for (const BoundIds &ids : kBoundIds) {
+        if (ids.edit != step.id && ids.spin != step.id) continue;
+        if (step.action == DriverAction::SetText) break;
+        if (IsWindowEnabled(GetDlgItem(dialog, ids.edit))) break;
+        Fail(step.source + ": edit box " + to_string(ids.edit) +
+             " is disabled, so a user cannot do this (check " + to_string(ids.check) +
+             " enables it); the dialog is cancelled");
+        g_stepFailed = true;
+        EndDialog(dialog, IDCANCEL);
+        return;
+    }
+    const string text = Narrow(Widen(step.text), CP_ACP);
+    PerformStep(dialog, Step(step.action, step.id, step.value, text.c_str()));
 }
 
-static bool ActsAsUser(DriverAction action)
+// The script's steps for the dialog driver: "" or what is wrong. A pause
+// stays the driver's (it waits), any other step is taken by TakeStep. A
+// character the ANSI code page lacks would be typed as another one.
+static string DriverSteps(const string &script, vector<DriverStep> &steps)
 {
-    if (action == DriverAction::Type) return true;
-    return action == DriverAction::SpinUp || action == DriverAction::SpinDown;
-}
-
-// A script step as the driver does it, its text typed through the ANSI code
-// page as a user's keys would be.
-static DriverStep DriverStepOf(const ScriptStep &parsed)
-{
-    const std::string text = Narrow(Widen(parsed.text), CP_ACP);
-    DriverStep step = Step(parsed.action, parsed.id, parsed.value, text.c_str());
-    step.source = parsed.source;
-    if (parsed.action == DriverAction::Call) step.call = [parsed](HWND d) { Snapshot(d, parsed); };
-    if (!ActsAsUser(parsed.action)) return step;
-    DriverStep user = Do([step](HWND d) { AsUser(d, step); });
-    user.source = step.source;
-    return user;
-}
-
-// The script's steps for the dialog driver: "" or what is wrong.
-static std::string DriverSteps(const std::string &script, std::vector<DriverStep> &steps)
-{
-    BOOL lossy = FALSE;
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, Widen(script).c_str(), -1, nullptr, 0,
-                        nullptr, &lossy);
-    if (lossy)
-        return "the script holds characters the ANSI code page (" + std::to_string(GetACP()) +
+    const wstring wide = Widen(script);
+    if (Widen(Narrow(wide, CP_ACP), CP_ACP) != wide)
+        return "the script holds characters the ANSI code page (" + to_string(GetACP()) +
                ") cannot write";
-    std::vector<ScriptStep> parsed;
-    std::string error;
+    vector<ScriptStep> parsed;
+    string error;
     if (!ParseScript(script, parsed, error)) return error;
-    for (const ScriptStep &step : parsed) {
-        steps.push_back(DriverStepOf(step));
+    for (const ScriptStep &each : parsed) {
+        DriverStep step = Do([each](HWND d) { TakeStep(d, each); });
+        if (each.action == DriverAction::Pause) step = Step(DriverAction::Pause, 0, each.value);
+        step.source = each.source;
+        steps.push_back(step);
     }
     return "";
 }
@@ -235,49 +191,49 @@ static std::string DriverSteps(const std::string &script, std::vector<DriverStep
 // with the value the command read (ScanNumber of the box's ANSI text, as a
 // float) and its text as typed, read as Unicode (the same on every code page).
 static RunRecord g_run;
-static HHOOK g_watch;
+
+static string TextOf(HWND dialog, int id)
+{
+    wchar_t text[256] = L"";
+    GetDlgItemTextW(dialog, id, text, 256);
+    return Utf8(text);
+}
 
 static UsedBound ReadBound(HWND dialog, int row)
 {
     const int edit = kBoundIds[row].edit;
     char ansi[EDIT_TEXT_BUFFER] = "";
     GetDlgItemTextA(dialog, edit, ansi, sizeof ansi);
-    wchar_t typed[256] = L"";
-    GetDlgItemTextW(dialog, edit, typed, 256);
     UsedBound bound;
     bound.axis = "xyz"[row % 3];
     bound.upper = row >= 3;
     bound.value = static_cast<float>(ScanNumber(ansi));
-    bound.shown = ShowBound(bound.value, Utf8(typed));
+    bound.shown = ShowBound(bound.value, TextOf(dialog, edit));
     return bound;
 }
 
-static void ReadChoice(HWND dialog, RunRecord &run)
+static void ReadChoice(HWND dialog)
 {
-    run.opened = true;
+    g_run.opened = true;
     for (int row : kAxisByAxis) {
-        const int check = kBoundIds[row].check;
-        if (SendDlgItemMessageA(dialog, check, BM_GETCHECK, 0, 0) != BST_CHECKED) continue;
-        run.bounds.push_back(ReadBound(dialog, row));
+        if (IsDlgButtonChecked(dialog, kBoundIds[row].check))
+            g_run.bounds.push_back(ReadBound(dialog, row));
     }
-    wchar_t mode[128] = L"";
-    GetDlgItemTextW(dialog, IDC_MODE_COMBO, mode, 128);
-    run.operationName = Utf8(mode);
-    const LRESULT chosen = SendDlgItemMessageW(dialog, IDC_MODE_COMBO, CB_GETCURSEL, 0, 0);
-    run.operation = static_cast<int>(chosen);
+    g_run.operationName = TextOf(dialog, IDC_MODE_COMBO);
+    g_run.operation =
+        static_cast<int>(SendDlgItemMessageW(dialog, IDC_MODE_COMBO, CB_GETCURSEL, 0, 0));
 }
 
 static LRESULT CALLBACK WatchDialog(int code, WPARAM wParam, LPARAM lParam)
 {
-    const CWPSTRUCT &message = *reinterpret_cast<const CWPSTRUCT *>(lParam);
-    const bool closing = code == HC_ACTION && message.message == WM_DESTROY;
-    if (closing && !g_run.opened && IsDialog(message.hwnd)) ReadChoice(message.hwnd, g_run);
-    return CallNextHookEx(g_watch, code, wParam, lParam);
+    HWND window = reinterpret_cast<HWND>(wParam);
+    if (code == HCBT_DESTROYWND && !g_run.opened && IsDialog(window)) ReadChoice(window);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 // host.exe prints UTF-8 on every code page; the plug-in's identity strings are
 // Shift-JIS whatever the system (the host's interface), not ANSI text.
-static std::string FromShiftJis(const char *text)
+static string FromShiftJis(const char *text)
 {
     if (!text) return "(null)";
     return Utf8(Widen(text, 932));
@@ -288,75 +244,53 @@ static void PrintIdentity(const LoadedPlugin &plugin, int32_t bound)
     uint32_t product = 0;
     uint32_t id = 0;
     plugin.getPlugInId(&product, &id);
-    printf("plug-in: %s\n", FromShiftJis(plugin.getPlugInName()).c_str());
-    printf("  version 0x%X, type %d, id %08X:%08X, command 0: %s\n", plugin.checkVersion(0),
-           plugin.getPlugInType(), product, id, FromShiftJis(plugin.enumString(0)).c_str());
-    printf("  bound the host's functions: %s\n", bound ? "yes" : "no");
+    printf("plug-in: %s\n"
+           "  version 0x%X, type %d, id %08X:%08X, command 0: %s\n"
+           "  bound the host's functions: %s\n",
+           FromShiftJis(plugin.getPlugInName()).c_str(), plugin.checkVersion(0),
+           plugin.getPlugInType(), product, id, FromShiftJis(plugin.enumString(0)).c_str(),
+           bound ? "yes" : "no");
     fflush(stdout);
-}
-
-// Under Wine the terminal and the files belong to a Linux system: lines end
-// in LF there, and in CRLF on Windows itself.
-static bool UnderWine()
-{
-    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    return ntdll && GetProcAddress(ntdll, "wine_get_version");
-}
-
-static void SetUpOutput(bool wine)
-{
-    if (!wine) {
-        SetConsoleOutputCP(CP_UTF8);
-        return;
-    }
-    _setmode(_fileno(stdout), _O_BINARY);
-    _setmode(_fileno(stderr), _O_BINARY);
-}
-
-// The wrapper says when it made the display itself: nobody sees that one.
-static bool OnVirtualDisplay()
-{
-    const char *virtualDisplay = getenv("CUBRIK_VIRTUAL_DISPLAY");
-    return virtualDisplay && strcmp(virtualDisplay, "1") == 0;
 }
 
 // What the run needs, all checked before the dialog opens.
 struct Inputs {
-    std::vector<DriverStep> steps;
+    vector<DriverStep> steps;
     ObjMesh mesh;
-    LoadedPlugin plugin;
-    FILE *selectionOut = nullptr;
-    FILE *json = nullptr;
+    LoadedPlugin plugin = {};
 };
 
-// "" or what is wrong. The outputs come last, so that a run stopped by a
-// mistake leaves an earlier output file as it was.
-static std::string Prepare(const HostOptions &o, bool wine, Inputs &in)
+// "" or what is wrong. A run for a user is refused on the display the wrapper
+// made itself, which nobody sees: it sets CUBRIK_VIRTUAL_DISPLAY=1 then, and
+// unsets it otherwise. The output files are made (empty) before the dialog
+// asks anything, so that one that cannot be written stops the run first, and
+// last, so that a run stopped by a mistake leaves an earlier one as it was.
+static string Prepare(const HostOptions &o, Inputs &in)
 {
-    std::string error;
+    if (!o.hasScript && getenv("CUBRIK_VIRTUAL_DISPLAY"))
+        return "host.exe is interactive (without --script its dialog waits for you), but nobody "
+               "can see the virtual display it would open on: it needs a display. Run it in a "
+               "desktop session, or give it a --script";
+    string error;
     if (o.hasScript) error = DriverSteps(o.script, in.steps);
     if (error.empty()) error = ReadMesh(o.mesh, in.mesh);
     if (!error.empty()) return error;
-    if (IsFolder(o.plugin)) return "the plug-in " + Quoted(o.plugin) + " is a folder, not a file";
-    error = LoadPlugin(o.plugin, in.plugin);
+    error = "is a folder, not a file";
+    if (!IsFolder(o.plugin)) error = LoadPlugin(o.plugin, in.plugin);
     if (!error.empty()) return "the plug-in " + Quoted(o.plugin) + " " + error;
-    const wchar_t *textMode = wine ? L"wb" : L"w";
-    error = OpenOutput("--selection-out", o.selectionOut, textMode, in.selectionOut);
-    if (!error.empty()) return error;
-    return OpenOutput("--json", o.json, L"wb", in.json);
+    error = WriteOutput("--selection-out", o.selectionOut, "");
+    if (error.empty()) error = WriteOutput("--json", o.json, "");
+    return error;
 }
 
-static float Coordinate(const Point3f &point, int axis)
-{
-    const float xyz[3] = {point.x, point.y, point.z};
-    return xyz[axis];
-}
-
+// --select-below: the vertices below the value on the axis start selected.
 static void SelectBelow(FakeHost &host, const HostOptions &o)
 {
     if (o.belowAxis < 0) return;
     for (size_t i = 0; i < host.points.size(); ++i) {
-        host.selected[i] = Coordinate(host.points[i], o.belowAxis) < o.belowValue;
+        const Point3f &point = host.points[i];
+        const float xyz[3] = {point.x, point.y, point.z};
+        host.selected[i] = xyz[o.belowAxis] < o.belowValue;
     }
 }
 
@@ -371,39 +305,38 @@ static int Inside(const FakeHost &host)
 }
 
 // The run's own exit status (0 or 1), saying what went wrong.
-static int RunStatus(const std::vector<DriverStep> &steps)
+static int RunStatus(const vector<DriverStep> &steps)
 {
     if (!g_run.opened) return Fail("the plug-in's dialog did not open, so nothing was chosen", 1);
     if (DriverTimedOut()) return Fail("the script left the dialog open, so it was cancelled", 1);
     const size_t left = DriverStepsLeft();
     if (g_stepFailed) return 1;
     if (left == 0) return 0;
-    const std::string count = std::to_string(left) + (left == 1 ? " step" : " steps");
-    const std::string next = steps[steps.size() - left].source;
-    return Fail("the dialog ended before " + next + " ran (" + count + " not run)", 1);
+    const string next = steps[steps.size() - left].source;
+    return Fail("the dialog ended before " + next + " ran; steps not run: " + to_string(left), 1);
 }
 
 int wmain(int argc, wchar_t **argv)
 {
-    const bool wine = UnderWine();
-    SetUpOutput(wine);
-    std::vector<std::string> args;
+    // UTF-8 with LF line ends on every system: the same bytes under Wine,
+    // whose terminal and files are a Linux system's, and on Windows, whose
+    // console takes LF as a line end too.
+    SetConsoleOutputCP(CP_UTF8);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    vector<string> args;
     for (int i = 1; i < argc; ++i) {
         args.push_back(Utf8(argv[i]));
     }
     HostOptions o;
-    const std::string wrong = ParseOptions(args, o);
+    const string wrong = ParseOptions(args, o);
     if (o.help) {
         fputs(kUsage, stdout);
         return 0;
     }
     if (!wrong.empty()) return Fail(wrong + " (see host.exe --help)");
-    if (!o.hasScript && OnVirtualDisplay())
-        return Fail("host.exe is interactive (without --script its dialog waits for you), but "
-                    "nobody can see the virtual display it would open on: it needs a display. Run "
-                    "it in a desktop session, or give it a --script");
     Inputs in;
-    const std::string error = Prepare(o, wine, in);
+    const string error = Prepare(o, in);
     if (!error.empty()) return Fail(error);
 
     FakeHost &host = TheHost();
@@ -415,38 +348,35 @@ int wmain(int argc, wchar_t **argv)
     if (!o.quiet) PrintIdentity(in.plugin, bound);
 
     // A main window for the dialog to sit on, as the host's would.
-    HWND main =
+    host.mainWindow =
         CreateWindowExA(0, "STATIC", "cubrik stand-in host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
-                        40, 520, 360, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    if (!main) return Fail("the dialog cannot open: " + NoWindowReason(wine, GetLastError()), 1);
-    host.mainWindow = main;
+                        40, 520, 360, nullptr, nullptr, nullptr, nullptr);
+    if (!host.mainWindow)
+        return Fail("the dialog cannot open: " + NoWindowReason(GetLastError()), 1);
 
     if (o.hasScript) ArmDialogDriver(in.steps);
-    g_watch = SetWindowsHookExA(WH_CALLWNDPROC, WatchDialog, nullptr, GetCurrentThreadId());
-    RunRecord &run = g_run;
-    run.before = host.SelectedCount();
-    host.log.clear();
-    run.result = in.plugin.modifyObject(0, host.doc);
+    HHOOK watch = SetWindowsHookExA(WH_CBT, WatchDialog, nullptr, GetCurrentThreadId());
+    g_run.before = host.SelectedCount();
+    g_run.result = in.plugin.modifyObject(0, host.doc);
     DisarmDialogDriver();
-    if (g_watch) UnhookWindowsHookEx(g_watch);
+    UnhookWindowsHookEx(watch);
 
-    run.inside = Inside(host);
-    std::string list;
-    std::string lines;
+    g_run.inside = Inside(host);
+    string list;
+    string lines;
     for (uint32_t i = 0; i < host.selected.size(); ++i) {
         if (!host.selected[i]) continue;
-        run.selected.push_back(i);
-        list += " " + std::to_string(i);
-        lines += std::to_string(i) + "\n";
+        g_run.selected.push_back(i);
+        list += " " + to_string(i);
+        lines += to_string(i) + "\n";
     }
-    printf("%s\n", SummaryLine(run, in.mesh).c_str());
-    const unsigned count = static_cast<unsigned>(run.selected.size());
-    if (o.list) printf("selected (%u):%s\n", count, list.c_str());
+    printf("%s\n", SummaryLine(g_run, in.mesh).c_str());
+    if (o.list) printf("selected (%zu):%s\n", g_run.selected.size(), list.c_str());
     fflush(stdout);
     int status = RunStatus(in.steps);  // (a call the plug-in must never make exits 5)
-    if (CloseOutput("--selection-out", o.selectionOut, in.selectionOut, lines)) status = 2;
-    if (CloseOutput("--json", o.json, in.json, RunJson(run, in.mesh))) status = 2;
-    DestroyWindow(main);
-    FreeLibrary(in.plugin.module);
+    const string selectionOut = WriteOutput("--selection-out", o.selectionOut, lines);
+    const string json = WriteOutput("--json", o.json, RunJson(g_run, in.mesh));
+    if (!selectionOut.empty()) status = Fail(selectionOut);
+    if (!json.empty()) status = Fail(json);
     return status;
 }

@@ -2,18 +2,18 @@
 
 #include <errno.h>
 #include <stdio.h>
-#include <string.h>
 
 #include "standin_engine/wide_text.h"
 
-#define HOST_EXPORT extern "C" __declspec(dllexport)
+using std::string;
+using std::wstring;
 
-static uint32_t CurrentThread() { return static_cast<uint32_t>(GetCurrentThreadId()); }
+#define HOST_EXPORT extern "C" __declspec(dllexport)
 
 static FakeHost NewHost()
 {
     FakeHost host;
-    host.threadId = CurrentThread;
+    host.threadId = [] { return static_cast<uint32_t>(GetCurrentThreadId()); };
     return host;
 }
 
@@ -55,7 +55,6 @@ LOCKED(int32_t, MQDoc_DeleteSelectVertex, (HostDocument d, ObjectIndex i, Vertex
 static void UnexpectedCall(const char *function)
 {
     fprintf(stderr, "host: the plug-in called %s, which it never should\n", function);
-    fflush(stderr);
     ExitProcess(5);
 }
 
@@ -67,7 +66,7 @@ CUBRIK_HOST_FUNCTIONS(CUBRIK_NO_STUB, CUBRIK_STUB)
 #undef CUBRIK_NO_STUB
 
 // A PE header's machine field in words: "32-bit (x86)", "64-bit (x86-64)".
-static std::string MachineName(WORD machine)
+static string MachineName(WORD machine)
 {
     if (machine == IMAGE_FILE_MACHINE_I386) return "32-bit (x86)";
     if (machine == IMAGE_FILE_MACHINE_AMD64) return "64-bit (x86-64)";
@@ -77,39 +76,40 @@ static std::string MachineName(WORD machine)
 }
 
 // The system's words for an error number (in English, so ASCII), and the number.
-static std::string SystemMessage(DWORD error)
+static string SystemMessage(DWORD error)
 {
     char text[512] = "";
     const DWORD flags = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
-    const DWORD english = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
-    FormatMessageA(flags, nullptr, error, english, text, sizeof text, nullptr);
-    std::string words = text;
+    FormatMessageA(flags, nullptr, error, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), text,
+                   sizeof text, nullptr);
+    string words = text;
     words.erase(words.find_last_not_of("\r\n .") + 1);
-    const std::string number = "error " + std::to_string(error);
-    if (words.empty()) return number;
-    return words + " (" + number + ")";
+    return words + " (error " + std::to_string(error) + ")";
 }
 
 // "" when the file's headers are those of a DLL for this host, else what the
-// file is instead. The DOS header starts "MZ" and tells where the PE header
-// is: "PE\0\0", then the file header with the machine and the characteristics.
-static std::string CheckHeaders(FILE *file)
+// file is instead: LoadLibrary would say "bad format" alike for a text file,
+// a program and a DLL of the other bitness, and load a program. The DOS
+// header starts "MZ" and tells where the PE header is: "PE\0\0", then the
+// file header with the machine and the characteristics. A file that cannot
+// be opened is left to LoadLibrary, which says why.
+static string CheckHeaders(const wstring &path)
 {
+    FILE *file = _wfopen(path.c_str(), L"rb");
+    if (!file && errno == ENOENT) return "does not exist";
+    if (!file) return "";
     IMAGE_DOS_HEADER dos = {};
-    fread(&dos, sizeof dos, 1, file);
-    if (dos.e_magic != IMAGE_DOS_SIGNATURE)
-        return "is not a Windows DLL (it does not start with a DOS header)";
-    DWORD signature = 0;
-    IMAGE_FILE_HEADER pe = {};
-    if (fseek(file, dos.e_lfanew, SEEK_SET) == 0) fread(&signature, sizeof signature, 1, file);
-    fread(&pe, sizeof pe, 1, file);
-    if (signature != IMAGE_NT_SIGNATURE)
-        return "is not a Windows DLL (no PE header where its DOS header points)";
-    if (!(pe.Characteristics & IMAGE_FILE_DLL)) return "is a Windows program, not a DLL";
+    IMAGE_NT_HEADERS pe = {};
+    fread(&dos, 1, sizeof dos, file);
+    if (fseek(file, dos.e_lfanew, SEEK_SET) == 0) fread(&pe, 1, sizeof pe, file);
+    fclose(file);
+    const bool headers = dos.e_magic == IMAGE_DOS_SIGNATURE && pe.Signature == IMAGE_NT_SIGNATURE;
+    if (!headers) return "is not a Windows DLL (no DOS header pointing to a PE header)";
+    if (!(pe.FileHeader.Characteristics & IMAGE_FILE_DLL)) return "is a Windows program, not a DLL";
     const WORD own = sizeof(void *) == 8 ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386;
-    if (pe.Machine == own) return "";
-    return "is a " + MachineName(pe.Machine) + " DLL, and this host is " + MachineName(own) +
-           ": a host loads only plug-ins of its own bitness";
+    if (pe.FileHeader.Machine == own) return "";
+    return "is a " + MachineName(pe.FileHeader.Machine) + " DLL, and this host is " +
+           MachineName(own) + ": a host loads only plug-ins of its own bitness";
 }
 
 // The entry `name` of the module as field; returns the first entry missing
@@ -122,16 +122,10 @@ static const char *Find(HMODULE module, const char *name, Entry &field, const ch
     return name;
 }
 
-std::string LoadPlugin(const std::string &path, LoadedPlugin &plugin)
+string LoadPlugin(const string &path, LoadedPlugin &plugin)
 {
-    plugin = LoadedPlugin();
-    const std::wstring wide = Widen(path);
-    FILE *file = _wfopen(wide.c_str(), L"rb");
-    if (!file && errno == ENOENT) return "does not exist";
-    if (!file) return std::string("cannot be opened: ") + strerror(errno);
-    std::string wrong = CheckHeaders(file);
-    if (ferror(file)) wrong = std::string("cannot be read: ") + strerror(errno);
-    fclose(file);
+    const wstring wide = Widen(path);
+    const string wrong = CheckHeaders(wide);
     if (!wrong.empty()) return wrong;
     plugin.module = LoadLibraryW(wide.c_str());
     if (!plugin.module) {
@@ -147,5 +141,5 @@ std::string LoadPlugin(const std::string &path, LoadedPlugin &plugin)
     if (!missing) return "";
     FreeLibrary(plugin.module);
     plugin = LoadedPlugin();
-    return std::string("is a DLL but not a plug-in: it exports no ") + missing;
+    return string("is a DLL but not a plug-in: it exports no ") + missing;
 }

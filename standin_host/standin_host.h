@@ -32,8 +32,9 @@ struct LoadedPlugin {
 };
 #undef CUBRIK_FIELD
 
-// Fills plugin from the DLL at path (UTF-8), after reading the file's header
-// so that a missing file, a file that is no DLL and a DLL of the other bitness
-// are told apart: "" on success, else what follows the file's name in a
-// message ("does not exist", "is a 64-bit (x86-64) DLL, and ...").
+// Fills plugin (empty until then, and again when it fails) from the DLL at
+// path (UTF-8), after reading the file's header so that a missing file, a
+// file that is no DLL and a DLL of the other bitness are told apart: "" on
+// success, else what follows the file's name in a message ("does not exist",
+// "is a 64-bit (x86-64) DLL, and ...").
 std::string LoadPlugin(const std::string &path, LoadedPlugin &plugin);

@@ -109,6 +109,8 @@ row 0 'cubrik: x < 0.5, -0.25 < y; .* -> applied; inside: 2 of 3 vertices' \
 row 0 'cubrik: x < 0 \(typed "＋１"\); ' "$dll" good.obj --script "type 1007 ＋１; ok"
 check "run.json: $(cat run.json)" grep -q '"selected":\[0,2\],' run.json
 # The dialog's steps as they run.
+row 0 'inside: 0 of 3 vertices' "$dll" good.obj --script "snapshot d.bmp; ok" --quiet
+check "d.bmp starts: $(head -c 2 d.bmp)" test "$(head -c 2 d.bmp)" = BM
 row 1 'script step 1 "snapshot no/such/dir/d.bmp": cannot write no/such/dir/d.bmp' \
     "$dll" good.obj --script "snapshot no/such/dir/d.bmp; ok" --quiet
 row 1 'the dialog ended before script step 2 "up 1012" ran' \
