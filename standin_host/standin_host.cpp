@@ -84,9 +84,7 @@ static string SystemMessage(DWORD error)
                    sizeof text, nullptr);
     string words = text;
     words.erase(words.find_last_not_of("\r\n .") + 1);
-    if (words.empty()) {
-        return "error " + std::to_string(error);
-    }
+    if (words.empty()) return "error " + std::to_string(error);
     return words + " (error " + std::to_string(error) + ")";
 }
 
