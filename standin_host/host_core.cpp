@@ -39,8 +39,7 @@ const char kUsage[] =
 // An option's value that is missing, or that is the next option instead.
 static bool Missing(const vector<string> &args, size_t i)
 {
-    if (i >= args.size()) return true;
-    return args[i].compare(0, 2, "--") == 0;
+    return i >= args.size() || args[i].compare(0, 2, "--") == 0;
 }
 
 // Whether name ends in suffix, in any case: "B.DLL" ends in ".dll".
@@ -124,8 +123,9 @@ static string ReadFiles(const vector<string> &files, HostOptions &o)
 
 string ParseOptions(const vector<string> &args, HostOptions &o)
 {
-    const auto help = [](const string &a) { return a == "--help" || a == "-h"; };
-    o.help = std::any_of(args.begin(), args.end(), help);
+    for (const string &a : args) {
+        if (a == "--help" || a == "-h") o.help = true;
+    }
     if (o.help) return "";
     vector<string> files;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -139,10 +139,9 @@ string ParseOptions(const vector<string> &args, HostOptions &o)
 static string NextWord(const char *&rest, const char *blanks)
 {
     rest += strspn(rest, blanks);
-    const size_t length = strcspn(rest, blanks);
-    const string word(rest, length);
-    rest += length;
-    return word;
+    const char *start = rest;
+    rest += strcspn(rest, blanks);
+    return string(start, rest);
 }
 
 // The --script language: steps separated by ";", each a word of the table
@@ -163,7 +162,7 @@ const Controls kEdits = {&BoundIds::edit, "an edit box", false};
 const Controls kButtons = {&BoundIds::check, "a checkbox or button", true};
 
 enum Takes { NOTHING, NUMBER, TEXT };  // after the control id, if any
-enum { ID_OK = 1, ID_CANCEL = 2, VK_RETURN_KEY = 0x0D, VK_ESCAPE_KEY = 0x1B };
+enum { ID_OK = 1, ID_CANCEL = 2 };
 const struct Word {
     const char *name;
     DriverAction action;
@@ -181,13 +180,12 @@ const struct Word {
     {"mode", DriverAction::ChooseMode, nullptr, NUMBER},
     {"ok", DriverAction::Click, nullptr, NOTHING, ID_OK},
     {"cancel", DriverAction::Click, nullptr, NOTHING, ID_CANCEL},
-    {"escape", DriverAction::Key, nullptr, NOTHING, 0, VK_ESCAPE_KEY},
-    {"enter", DriverAction::Key, nullptr, NOTHING, 0, VK_RETURN_KEY},
+    {"escape", DriverAction::Key, nullptr, NOTHING, 0, 0x1B},  // VK_ESCAPE
+    {"enter", DriverAction::Key, nullptr, NOTHING, 0, 0x0D},   // VK_RETURN
     {"close", DriverAction::CloseBox},
     {"pause", DriverAction::Pause, nullptr, NUMBER},
     {"snapshot", DriverAction::Call, nullptr, TEXT},
 };
-enum { LAST_MODE = 3, LONGEST_PAUSE_MS = 60000 };
 const char kBlanks[] = " \t\r\n";
 
 // "" when id is one of the controls, else why not, naming those it can be
@@ -199,9 +197,9 @@ string CheckControl(const Controls &controls, int id)
         ids.push_back(kBoundIds[row].*controls.field);
     }
     if (controls.buttons) ids.insert(ids.end(), {ID_OK, ID_CANCEL});
-    if (std::count(ids.begin(), ids.end(), id)) return "";
     string known;
     for (int each : ids) {
+        if (each == id) return "";
         known += " " + to_string(each);
     }
     return to_string(id) + " is not " + controls.kind + " of the dialog (those are" + known + ")";
@@ -213,18 +211,15 @@ vector<string> SplitSteps(const string &all)
 {
     vector<string> parts(1);
     bool quoted = false;
-    for (size_t i = 0; i < all.size(); ++i) {
-        const char c = all[i];
+    bool escaped = false;  // by a backslash inside quotes
+    for (const char c : all) {
         if (c == ';' && !quoted) {
             parts.emplace_back();
             continue;
         }
         parts.back() += c;
-        if (c == '"') quoted = !quoted;
-        if (quoted && c == '\\' && i + 1 < all.size()) {
-            i += 1;
-            parts.back() += all[i];
-        }
+        if (c == '"' && !escaped) quoted = !quoted;
+        escaped = quoted && c == '\\' && !escaped;
     }
     return parts;
 }
@@ -256,13 +251,12 @@ string ReadText(const char *rest, string &text)
         if (!strchr(rest, '"')) return "";
         return R"(a double quote belongs inside quoted text: write "..." around the whole text and \" for the quote)";
     }
-    const char *p = rest + 1;
-    for (; *p != '"'; ++p) {
-        if (!*p) return "the quoted text has no closing double quote";
-        if (*p == '\\' && (p[1] == '"' || p[1] == '\\')) ++p;
-        text += *p;
+    for (++rest; *rest != '"'; ++rest) {
+        if (!*rest) return "the quoted text has no closing double quote";
+        if (*rest == '\\' && (rest[1] == '"' || rest[1] == '\\')) ++rest;
+        text += *rest;
     }
-    return NothingAfter(p + 1, "the quoted text");
+    return NothingAfter(rest + 1, "the quoted text");
 }
 
 // The whole number a step of word w takes first (a control id, or mode's or
@@ -284,30 +278,17 @@ string ReadNumber(const Word &w, const char *&rest, ScriptStep &step)
     return "";
 }
 
-// The arguments of a step of word w at rest, into step: "" or what is wrong.
-string ReadArguments(const Word &w, const char *rest, ScriptStep &step)
-{
-    string read = Quoted(w.name);  // the last thing read, as a message names it
-    if (w.controls || w.takes == NUMBER) {
-        const string problem = ReadNumber(w, rest, step);
-        if (!problem.empty()) return problem;
-        read = "the number";
-    }
-    if (w.takes == TEXT) return ReadText(rest, step.text);
-    return NothingAfter(rest, read);
-}
-
 // "" when the step can act on what it took, else why not.
 string CheckArguments(const Word &w, const ScriptStep &step)
 {
     if (w.controls) return CheckControl(*w.controls, step.id);
-    if (w.action == DriverAction::ChooseMode && (step.value < 0 || step.value > LAST_MODE))
-        return "the operation list has entries 0 to " + to_string(LAST_MODE);
-    if (w.action == DriverAction::Pause && (step.value < 0 || step.value > LONGEST_PAUSE_MS))
-        return "a pause lasts 0 to " + to_string(LONGEST_PAUSE_MS) + " ms";
+    if (w.action == DriverAction::ChooseMode && (step.value < 0 || step.value > 3))
+        return "the operation list has entries 0 to 3";
+    if (w.action == DriverAction::Pause && (step.value < 0 || step.value > 60000))
+        return "a pause lasts 0 to 60000 ms";
     if (w.action != DriverAction::Call || EndsWith(step.text, ".bmp")) return "";
     // The picture is written as BMP whatever the name says.
-    const string takes = Quoted(w.name) + " takes a file name ending in .bmp";
+    const string takes = R"("snapshot" takes a file name ending in .bmp)";
     if (step.text.empty()) return takes;
     return takes + ", not " + Quoted(step.text);
 }
@@ -327,7 +308,13 @@ string ReadStep(const string &text, ScriptStep &step)
     step.action = w->action;
     step.id = w->id;
     step.value = w->value;
-    const string problem = ReadArguments(*w, rest, step);
+    string read = Quoted(name);  // the last thing read, as a message names it
+    if (w->controls || w->takes == NUMBER) {
+        const string problem = ReadNumber(*w, rest, step);
+        if (!problem.empty()) return problem;
+        read = "the number";
+    }
+    const string problem = w->takes == TEXT ? ReadText(rest, step.text) : NothingAfter(rest, read);
     if (!problem.empty()) return problem;
     return CheckArguments(*w, step);
 }
@@ -342,20 +329,18 @@ bool EndsDialog(const ScriptStep &step)
 
 bool ParseScript(const string &script, vector<ScriptStep> &steps, string &error)
 {
-    string endedBy;  // the step that ends the dialog, once one has
     for (const string &part : SplitSteps(script)) {
         const string text = Trimmed(part);
         if (text.empty()) continue;  // an empty step, as after a last ";"
         ScriptStep step;
         step.source = "script step " + to_string(steps.size() + 1) + " " + Quoted(text);
         string problem = ReadStep(text, step);
-        if (problem.empty() && !endedBy.empty())
-            problem = "it follows " + endedBy + ", which ends the dialog";
+        if (problem.empty() && !steps.empty() && EndsDialog(steps.back()))
+            problem = "it follows " + steps.back().source + ", which ends the dialog";
         if (!problem.empty()) {
             error = step.source + ": " + problem;
             return false;
         }
-        if (EndsDialog(step)) endedBy = step.source;
         steps.push_back(step);
     }
     return true;
@@ -403,17 +388,6 @@ static void ReadFace(const char *text, ObjMesh &mesh)
     if (face.size() >= 3) mesh.faces.push_back(face);
 }
 
-// One line into the mesh: "" or what is wrong with it. Only the "v" and "f"
-// lines count; normals, comments and the rest are skipped.
-static string ReadObjLine(const string &line, ObjMesh &mesh)
-{
-    const char *rest = line.c_str();
-    const string kind = NextWord(rest, kObjBlanks);
-    if (kind == "v") return ReadVertex(rest, mesh.points);
-    if (kind == "f") ReadFace(rest, mesh);
-    return "";
-}
-
 bool ReadObj(const string &all, ObjMesh &mesh, string &error)
 {
     std::istringstream lines(all);
@@ -421,7 +395,12 @@ bool ReadObj(const string &all, ObjMesh &mesh, string &error)
     string line;
     for (int number = 1; std::getline(lines, line); ++number) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        const string problem = ReadObjLine(line, mesh);
+        // Only the "v" and "f" lines count; normals, comments and the rest are skipped.
+        const char *rest = line.c_str();
+        const string kind = NextWord(rest, kObjBlanks);
+        if (kind == "f") ReadFace(rest, mesh);
+        if (kind != "v") continue;
+        const string problem = ReadVertex(rest, mesh.points);
         if (problem.empty()) continue;
         if (line.size() > 60) line.replace(57, string::npos, "...");  // as a message quotes it
         error = "line " + to_string(number) + ": " + problem + ": " + Quoted(line);
@@ -443,8 +422,7 @@ string ShowBound(float used, const string &typed)
 {
     char fixed[48];  // as "%.2f" writes it: "0.50"; "" for a value the dialog never shows
     FormatFixed2(used, fixed, sizeof fixed);
-    if (typed == Shortest(used)) return typed;
-    if (!typed.empty() && typed == fixed) return typed;
+    if (typed == Shortest(used) || (!typed.empty() && typed == fixed)) return typed;
     return Shortest(used) + " (typed " + Quoted(typed) + ")";
 }
 
@@ -464,21 +442,8 @@ static string ChoiceText(const RunRecord &run)
     for (const UsedBound &b : run.bounds) {
         bounds += ", " + BoundText(b);
     }
-    if (bounds.empty()) return "no bound; " + run.operationName;
+    if (bounds.empty()) bounds = ", no bound";
     return bounds.substr(2) + "; " + run.operationName;
-}
-
-// Vertices the walk may treat specially, named so that a surprising count of
-// those inside is not taken for a fault of the walk: " (2 with a non-finite
-// coordinate)", or "" for none.
-static string NonFiniteNote(const ObjMesh &mesh)
-{
-    size_t count = 0;
-    for (const Point3f &p : mesh.points) {
-        if (!isfinite(p.x) || !isfinite(p.y) || !isfinite(p.z)) count += 1;
-    }
-    if (count == 0) return "";
-    return " (" + to_string(count) + " with a non-finite coordinate)";
 }
 
 string SummaryLine(const RunRecord &run, const ObjMesh &mesh)
@@ -486,7 +451,14 @@ string SummaryLine(const RunRecord &run, const ObjMesh &mesh)
     string line = "cubrik: " + ChoiceText(run) + " -> ";
     line += run.result ? "applied" : "nothing done";
     line += "; inside: " + to_string(run.inside);
-    line += " of " + to_string(mesh.points.size()) + " vertices" + NonFiniteNote(mesh);
+    line += " of " + to_string(mesh.points.size()) + " vertices";
+    // Vertices the walk may treat specially, named so that a surprising count
+    // of those inside is not taken for a fault of the walk.
+    size_t nonFinite = 0;
+    for (const Point3f &p : mesh.points) {
+        if (!isfinite(p.x) || !isfinite(p.y) || !isfinite(p.z)) nonFinite += 1;
+    }
+    if (nonFinite) line += " (" + to_string(nonFinite) + " with a non-finite coordinate)";
     line += "; selected before: " + to_string(run.before);
     line += ", after: " + to_string(run.selected.size());
     line += "; result " + to_string(run.result);

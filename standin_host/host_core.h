@@ -12,7 +12,7 @@
 #include "host_api/host_api.h"
 #include "standin_engine/driver_action.h"
 
-inline std::string Quoted(const std::string &text) { return "\"" + text + "\""; }
+inline std::string Quoted(const std::string &text) { return '"' + text + '"'; }
 // kBoundIds' rows (dialog/resource_ids.h) as the summary lists them: x lower, x upper, y lower...
 constexpr int kAxisByAxis[] = {0, 3, 1, 4, 2, 5};
 
