@@ -43,10 +43,10 @@ static bool Missing(const vector<string> &args, size_t i)
 }
 
 // Whether name ends in suffix, in any case: "B.DLL" ends in ".dll".
-static bool EndsWith(const string &name, const string &suffix)
+static bool EndsWith(const string &name, const char *suffix)
 {
-    if (name.size() < suffix.size()) return false;
-    return strcasecmp(name.c_str() + name.size() - suffix.size(), suffix.c_str()) == 0;
+    const size_t length = strlen(suffix);
+    return name.size() >= length && strcasecmp(name.c_str() + name.size() - length, suffix) == 0;
 }
 
 // Where the value of an option that takes one goes; nullptr for any other.
@@ -249,7 +249,8 @@ string ReadText(const char *rest, string &text)
     if (*rest != '"') {
         text = rest;
         if (!strchr(rest, '"')) return "";
-        return R"(a double quote belongs inside quoted text: write "..." around the whole text and \" for the quote)";
+        return R"(a double quote belongs inside quoted text: write "..." around the whole )"
+               R"(text and \" for the quote)";
     }
     for (++rest; *rest != '"'; ++rest) {
         if (!*rest) return "the quoted text has no closing double quote";
@@ -272,8 +273,7 @@ string ReadNumber(const Word &w, const char *&rest, ScriptStep &step)
     char *end = nullptr;
     const long number = strtol(word.c_str(), &end, 10);
     if (*end) return Quoted(word) + " is not " + first + ": " + takes;
-    int *into = &step.value;
-    if (w.controls) into = &step.id;
+    int *into = w.controls ? &step.id : &step.value;
     *into = static_cast<int>(std::clamp<long>(number, INT_MIN, INT_MAX));
     return "";
 }
@@ -350,7 +350,7 @@ bool ParseScript(const string &script, vector<ScriptStep> &steps, string &error)
 // --json hands to the picture. Coordinates read as strtof does: inf, nan and
 // numbers beyond a float's range are kept. A UTF-8 byte-order mark and CRLF
 // line ends are read too.
-static const char kObjBlanks[] = " \t";
+const char kObjBlanks[] = " \t";
 
 // A "v X Y Z [more]" line's coordinates into points: "" or what is wrong
 // with them (too few numbers, or text stuck to one).
@@ -422,7 +422,8 @@ string ShowBound(float used, const string &typed)
 {
     char fixed[48];  // as "%.2f" writes it: "0.50"; "" for a value the dialog never shows
     FormatFixed2(used, fixed, sizeof fixed);
-    if (typed == Shortest(used) || (!typed.empty() && typed == fixed)) return typed;
+    if (typed == Shortest(used)) return typed;
+    if (!typed.empty() && typed == fixed) return typed;
     return Shortest(used) + " (typed " + Quoted(typed) + ")";
 }
 
@@ -486,8 +487,7 @@ string RunJson(const RunRecord &run, const ObjMesh &mesh)
 {
     Json record;
     record["bounds"] = run.bounds;
-    record["operation"] = nullptr;
-    if (run.opened) record["operation"] = run.operation;
+    record["operation"] = run.opened ? Json(run.operation) : Json(nullptr);
     record["operation_name"] = run.operationName;
     record["applied"] = run.result != 0;
     record["inside"] = run.inside;
