@@ -224,6 +224,7 @@ vector<string> SplitSteps(const string &all)
     return parts;
 }
 
+// text without the blanks around it.
 string Trimmed(string text)
 {
     text.erase(text.find_last_not_of(kBlanks) + 1);
