@@ -16,44 +16,37 @@
 #include "standin_host/host_core.h"
 
 using std::string;
+using std::to_string;
 using std::vector;
 
 const char kUsage[] =
-    "usage: host.exe PLUGIN.dll MESH.obj [--script STEPS] [--select-below x|y|z VALUE]\n"
-    "                [--selection-out FILE] [--json FILE] [--list] [--quiet]\n"
-    "  Runs the plug-in's command 0 over the mesh's \"v X Y Z\" lines (inf, nan and\n"
-    "  numbers beyond a float's range are kept, and counted in the summary).\n"
-    "  Without --script the dialog waits for the user (never on a virtual display).\n"
-    "  STEPS, separated by \";\": up ID, down ID, type ID TEXT, set ID TEXT, click ID,\n"
-    "  check ID, mode N, ok, cancel, escape, enter, close, pause MS, snapshot FILE.bmp,\n"
-    "  e.g. \"check 1009; type 1001 -0.25; up 1012; mode 2; ok\". TEXT is the rest of\n"
-    "  its step, blanks around it trimmed; in double quotes it keeps blanks and \";\",\n"
-    "  with \\\" for a quote and \\\\ for a backslash: type 1001 \"  0.5;\".\n"
-    "  --json FILE writes the run (bounds, operation, counts, selection, mesh) as JSON.\n"
-    "  Exit status: 0 done; 1 the run went wrong (no window, no dialog, a step failed\n"
-    "  or was left over); 2 a mistake in what it was given, a run for a user on a\n"
-    "  virtual display, or an output file that could not be written.\n";
+    R"(usage: host.exe PLUGIN.dll MESH.obj [--script STEPS] [--select-below x|y|z VALUE]
+                [--selection-out FILE] [--json FILE] [--list] [--quiet]
+  Runs the plug-in's command 0 over the mesh's "v X Y Z" lines (inf, nan and
+  numbers beyond a float's range are kept, and counted in the summary).
+  Without --script the dialog waits for the user (never on a virtual display).
+  STEPS, separated by ";": up ID, down ID, type ID TEXT, set ID TEXT, click ID,
+  check ID, mode N, ok, cancel, escape, enter, close, pause MS, snapshot FILE.bmp,
+  e.g. "check 1009; type 1001 -0.25; up 1012; mode 2; ok". TEXT is the rest of
+  its step, blanks around it trimmed; in double quotes it keeps blanks and ";",
+  with \" for a quote and \\ for a backslash: type 1001 "  0.5;".
+  --json FILE writes the run (bounds, operation, counts, selection, mesh) as JSON.
+  Exit status: 0 done; 1 the run went wrong (no window, no dialog, a step failed
+  or was left over); 2 a mistake in what it was given, a run for a user on a
+  virtual display, or an output file that could not be written.
+)";
 
 // An option's value that is missing, or that is the next option instead.
 static bool Missing(const vector<string> &args, size_t i)
 {
-    if (i >= args.size()) return true;
-    return args[i].compare(0, 2, "--") == 0;
+    return i >= args.size() || args[i].compare(0, 2, "--") == 0;
 }
 
 // Whether name ends in suffix, in any case: "B.DLL" ends in ".dll".
-static bool EndsWith(const string &name, const string &suffix)
+static bool EndsWith(const string &name, const char *suffix)
 {
-    if (name.size() < suffix.size()) return false;
-    return strcasecmp(name.c_str() + name.size() - suffix.size(), suffix.c_str()) == 0;
-}
-
-static bool AsksForHelp(const vector<string> &args)
-{
-    for (const string &a : args) {
-        if (a == "--help" || a == "-h") return true;
-    }
-    return false;
+    const size_t length = strlen(suffix);
+    return name.size() >= length && strcasecmp(name.c_str() + name.size() - length, suffix) == 0;
 }
 
 // Where the value of an option that takes one goes; nullptr for any other.
@@ -65,26 +58,19 @@ static string *ValueOf(const string &option, HostOptions &o)
     return nullptr;
 }
 
-// "" for a number a float holds, else what is wrong with it.
-static string CheckBelowValue(const string &number)
-{
-    char *end = nullptr;
-    const double value = strtod(number.c_str(), &end);
-    if (end == number.c_str() || *end) return " is not a number";
-    if (!isfinite(value)) return " is not a finite number";
-    if (isinf(strtof(number.c_str(), nullptr))) return " is beyond a float's range";
-    return "";
-}
-
-// --select-below's axis and number: "" or what is wrong with them.
+// --select-below's axis and number, which a float must hold: "" or what is
+// wrong with them.
 static string ReadBelow(const string &axis, const string &number, HostOptions &o)
 {
     if (axis != "x" && axis != "y" && axis != "z")
         return "--select-below: the axis is x, y or z, not " + Quoted(axis);
-    const string problem = CheckBelowValue(number);
-    if (!problem.empty()) return "--select-below: " + Quoted(number) + problem;
+    const string wrong = "--select-below: " + Quoted(number);
+    char *end = nullptr;
     o.belowAxis = axis[0] - 'x';
-    o.belowValue = strtof(number.c_str(), nullptr);
+    o.belowValue = strtof(number.c_str(), &end);
+    if (end == number.c_str() || *end) return wrong + " is not a number";
+    if (!isfinite(strtod(number.c_str(), nullptr))) return wrong + " is not a finite number";
+    if (isinf(o.belowValue)) return wrong + " is beyond a float's range";
     return "";
 }
 
@@ -94,6 +80,12 @@ static string ReadArgument(const vector<string> &args, size_t &i, HostOptions &o
                            vector<string> &files)
 {
     const string &a = args[i];
+    if (a == "--select-below") {
+        if (Missing(args, i + 1) || Missing(args, i + 2))
+            return "option --select-below needs an axis and a number";
+        i += 2;
+        return ReadBelow(args[i - 1], args[i], o);
+    }
     string *value = ValueOf(a, o);
     if (value) {
         if (Missing(args, i + 1)) return "option " + a + " needs a value";
@@ -101,12 +93,6 @@ static string ReadArgument(const vector<string> &args, size_t &i, HostOptions &o
         *value = args[i];
         if (a == "--script") o.hasScript = true;
         return "";
-    }
-    if (a == "--select-below") {
-        if (Missing(args, i + 1) || Missing(args, i + 2))
-            return "option --select-below needs an axis and a number";
-        i += 2;
-        return ReadBelow(args[i - 1], args[i], o);
     }
     if (a == "--quiet") {
         o.quiet = true;
@@ -137,7 +123,9 @@ static string ReadFiles(const vector<string> &files, HostOptions &o)
 
 string ParseOptions(const vector<string> &args, HostOptions &o)
 {
-    o.help = AsksForHelp(args);
+    for (const string &a : args) {
+        if (a == "--help" || a == "-h") o.help = true;
+    }
     if (o.help) return "";
     vector<string> files;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -151,10 +139,9 @@ string ParseOptions(const vector<string> &args, HostOptions &o)
 static string NextWord(const char *&rest, const char *blanks)
 {
     rest += strspn(rest, blanks);
-    const size_t length = strcspn(rest, blanks);
-    const string word(rest, length);
-    rest += length;
-    return word;
+    const char *start = rest;
+    rest += strcspn(rest, blanks);
+    return string(start, rest);
 }
 
 // The --script language: steps separated by ";", each a word of the table
@@ -175,9 +162,9 @@ const Controls kEdits = {&BoundIds::edit, "an edit box", false};
 const Controls kButtons = {&BoundIds::check, "a checkbox or button", true};
 
 enum Takes { NOTHING, NUMBER, TEXT };  // after the control id, if any
-enum { ID_OK = 1, ID_CANCEL = 2, VK_RETURN_KEY = 0x0D, VK_ESCAPE_KEY = 0x1B };
+enum { ID_OK = 1, ID_CANCEL = 2 };
 const struct Word {
-    const char *word;
+    const char *name;
     DriverAction action;
     const Controls *controls = nullptr;  // the kind of control id it takes, if any
     Takes takes = NOTHING;
@@ -193,40 +180,29 @@ const struct Word {
     {"mode", DriverAction::ChooseMode, nullptr, NUMBER},
     {"ok", DriverAction::Click, nullptr, NOTHING, ID_OK},
     {"cancel", DriverAction::Click, nullptr, NOTHING, ID_CANCEL},
-    {"escape", DriverAction::Key, nullptr, NOTHING, 0, VK_ESCAPE_KEY},
-    {"enter", DriverAction::Key, nullptr, NOTHING, 0, VK_RETURN_KEY},
+    {"escape", DriverAction::Key, nullptr, NOTHING, 0, 0x1B},  // VK_ESCAPE
+    {"enter", DriverAction::Key, nullptr, NOTHING, 0, 0x0D},   // VK_RETURN
     {"close", DriverAction::CloseBox},
     {"pause", DriverAction::Pause, nullptr, NUMBER},
     {"snapshot", DriverAction::Call, nullptr, TEXT},
 };
-enum { MODE_COUNT = 4, LONGEST_PAUSE_MS = 60000 };
 const char kBlanks[] = " \t\r\n";
 
-// The ids of the controls of a kind, axis by axis, lower bound then upper.
-vector<int> IdsOf(const Controls &controls)
+// "" when id is one of the controls, else why not, naming those it can be
+// (axis by axis, lower bound then upper).
+string CheckControl(const Controls &controls, int id)
 {
     vector<int> ids;
     for (int row : kAxisByAxis) {
         ids.push_back(kBoundIds[row].*controls.field);
     }
-    if (controls.buttons) {
-        ids.push_back(ID_OK);
-        ids.push_back(ID_CANCEL);
-    }
-    return ids;
-}
-
-// "" when id is one of the controls, else why not, naming those it can be.
-string CheckControl(const Controls &controls, int id)
-{
-    const vector<int> ids = IdsOf(controls);
-    if (std::find(ids.begin(), ids.end(), id) != ids.end()) return "";
+    if (controls.buttons) ids.insert(ids.end(), {ID_OK, ID_CANCEL});
     string known;
     for (int each : ids) {
-        known += " " + std::to_string(each);
+        if (each == id) return "";
+        known += " " + to_string(each);
     }
-    return std::to_string(id) + " is not " + controls.kind + " of the dialog (those are" + known +
-           ")";
+    return to_string(id) + " is not " + controls.kind + " of the dialog (those are" + known + ")";
 }
 
 // The script cut at each ";" outside double quotes; inside them a backslash
@@ -235,161 +211,111 @@ vector<string> SplitSteps(const string &all)
 {
     vector<string> parts(1);
     bool quoted = false;
-    for (size_t i = 0; i < all.size(); ++i) {
-        const char c = all[i];
+    bool escaped = false;  // by a backslash inside quotes
+    for (const char c : all) {
         if (c == ';' && !quoted) {
             parts.emplace_back();
             continue;
         }
         parts.back() += c;
-        if (c == '"') quoted = !quoted;
-        if (quoted && c == '\\' && i + 1 < all.size()) {
-            i += 1;
-            parts.back() += all[i];
-        }
+        if (c == '"' && !escaped) quoted = !quoted;
+        escaped = quoted && c == '\\' && !escaped;
     }
     return parts;
 }
 
-// TEXT in quotes, from after the opening one: \" stands for a quote, \\ for
-// a backslash (one before anything else stays: Windows paths need no
-// doubling), and only blanks may follow the closing quote.
-string ReadQuotedText(const char *p, string &text)
+// text without the blanks around it.
+string Trimmed(string text)
 {
-    for (; *p != '"'; ++p) {
-        if (!*p) return "the quoted text has no closing double quote";
-        if (*p == '\\' && (p[1] == '"' || p[1] == '\\')) ++p;
-        text += *p;
-    }
-    const char *after = p + 1 + strspn(p + 1, kBlanks);
-    if (*after) return "unexpected " + Quoted(after) + " after the quoted text";
-    return "";
+    text.erase(text.find_last_not_of(kBlanks) + 1);
+    text.erase(0, text.find_first_not_of(kBlanks));
+    return text;
 }
 
-// A step's TEXT from rest: quoted, or else the rest of the step with the
-// blanks around it trimmed. "" or what is wrong with it.
+// "" when only blanks are left at rest, else what stands after what was read.
+string NothingAfter(const char *rest, const string &read)
+{
+    rest += strspn(rest, kBlanks);
+    if (!*rest) return "";
+    return "unexpected " + Quoted(rest) + " after " + read;
+}
+
+// A step's TEXT at rest, the end of its trimmed step: in quotes, where \"
+// stands for a quote and \\ for a backslash (one before anything else stays:
+// Windows paths need no doubling) and only blanks may follow; or else all of
+// rest after the blanks. "" or what is wrong with it.
 string ReadText(const char *rest, string &text)
 {
     rest += strspn(rest, kBlanks);
-    if (*rest == '"') return ReadQuotedText(rest + 1, text);
-    text = rest;
-    text.erase(text.find_last_not_of(kBlanks) + 1);
-    if (text.find('"') == string::npos) return "";
-    return "a double quote belongs inside quoted text: write \"...\" around the whole text and "
-           "\\\" for the quote";
+    if (*rest != '"') {
+        text = rest;
+        if (!strchr(rest, '"')) return "";
+        return R"(a double quote belongs inside quoted text: write "..." around the whole )"
+               R"(text and \" for the quote)";
+    }
+    for (++rest; *rest != '"'; ++rest) {
+        if (!*rest) return "the quoted text has no closing double quote";
+        if (*rest == '\\' && (rest[1] == '"' || rest[1] == '\\')) ++rest;
+        text += *rest;
+    }
+    return NothingAfter(rest + 1, "the quoted text");
 }
 
-// What a step of word w takes first: "a control id", "a whole number".
-string FirstTaken(const Word &w)
-{
-    if (w.controls) return "a control id";
-    return "a whole number";
-}
-
-// What a step of word w takes, as a message says it: "type" takes a
-// control id, then the text.
-string WhatItTakes(const Word &w)
-{
-    string what = Quoted(w.word) + " takes " + FirstTaken(w);
-    if (w.controls && w.takes == TEXT) what += ", then the text";
-    return what;
-}
-
-// A whole number that stands alone ("12", not "12x" or "0.5"), one beyond
-// an int's range clamped to it.
-bool ReadWhole(const string &word, int &number)
-{
-    char *end = nullptr;
-    const long n = strtol(word.c_str(), &end, 10);
-    if (word.empty() || *end) return false;
-    number = static_cast<int>(std::clamp<long>(n, INT_MIN, INT_MAX));
-    return true;
-}
-
-// The number a step of word w takes first (a control id, or mode's or
-// pause's value) into step, moving rest past it: "" or what is wrong.
+// The whole number a step of word w takes first (a control id, or mode's or
+// pause's value) into step, moving rest past it: "" or what is wrong. One
+// beyond an int's range is clamped to it.
 string ReadNumber(const Word &w, const char *&rest, ScriptStep &step)
 {
+    const string first = w.controls ? "a control id" : "a whole number";
+    string takes = Quoted(w.name) + " takes " + first;
+    if (w.takes == TEXT) takes += ", then the text";
     const string word = NextWord(rest, kBlanks);
-    if (word.empty()) return WhatItTakes(w);
-    int number = 0;
-    if (!ReadWhole(word, number))
-        return Quoted(word) + " is not " + FirstTaken(w) + ": " + WhatItTakes(w);
-    if (w.controls) {
-        step.id = number;
-    } else {
-        step.value = number;
-    }
+    if (word.empty()) return takes;
+    char *end = nullptr;
+    const long number = strtol(word.c_str(), &end, 10);
+    if (*end) return Quoted(word) + " is not " + first + ": " + takes;
+    int *into = w.controls ? &step.id : &step.value;
+    *into = static_cast<int>(std::clamp<long>(number, INT_MIN, INT_MAX));
     return "";
 }
-
-// The arguments of a step of word w at rest: "" or what is wrong with them.
-string ReadArguments(const Word &w, const char *rest, ScriptStep &step)
-{
-    string after = Quoted(w.word);  // the last thing read, as a message names it
-    if (w.controls || w.takes == NUMBER) {
-        const string problem = ReadNumber(w, rest, step);
-        if (!problem.empty()) return problem;
-        after = "the number";
-    }
-    if (w.takes == TEXT) return ReadText(rest, step.text);
-    rest += strspn(rest, kBlanks);
-    if (*rest) return "unexpected " + Quoted(rest) + " after " + after;
-    return "";
-}
-
-// A snapshot's file: "" for a .bmp file's name, else what is wrong (the
-// picture is written as BMP whatever the name says).
-string CheckPictureName(const Word &w, const string &name)
-{
-    if (EndsWith(name, ".bmp")) return "";
-    const string what = Quoted(w.word) + " takes a file name ending in .bmp";
-    if (name.empty()) return what;
-    return what + ", not " + Quoted(name);
-}
-
-bool InRange(int value, int lowest, int highest) { return value >= lowest && value <= highest; }
 
 // "" when the step can act on what it took, else why not.
 string CheckArguments(const Word &w, const ScriptStep &step)
 {
     if (w.controls) return CheckControl(*w.controls, step.id);
-    if (w.action == DriverAction::Call) return CheckPictureName(w, step.text);
-    if (w.action == DriverAction::ChooseMode && !InRange(step.value, 0, MODE_COUNT - 1))
-        return "the operation list has entries 0 to " + std::to_string(MODE_COUNT - 1);
-    if (w.action == DriverAction::Pause && !InRange(step.value, 0, LONGEST_PAUSE_MS))
-        return "a pause lasts 0 to " + std::to_string(LONGEST_PAUSE_MS) + " ms";
-    return "";
-}
-
-const Word *FindWord(const string &word)
-{
-    for (const Word &w : kWords) {
-        if (word == w.word) return &w;
-    }
-    return nullptr;
-}
-
-string AllWords()
-{
-    string words;
-    for (const Word &w : kWords) {
-        words += string(" ") + w.word;
-    }
-    return words;
+    if (w.action == DriverAction::ChooseMode && (step.value < 0 || step.value > 3))
+        return "the operation list has entries 0 to 3";
+    if (w.action == DriverAction::Pause && (step.value < 0 || step.value > 60000))
+        return "a pause lasts 0 to 60000 ms";
+    if (w.action != DriverAction::Call || EndsWith(step.text, ".bmp")) return "";
+    // The picture is written as BMP whatever the name says.
+    const string takes = R"("snapshot" takes a file name ending in .bmp)";
+    if (step.text.empty()) return takes;
+    return takes + ", not " + Quoted(step.text);
 }
 
 // A step, its blanks trimmed, into step: "" or what is wrong with it.
 string ReadStep(const string &text, ScriptStep &step)
 {
     const char *rest = text.c_str();
-    const string word = NextWord(rest, kBlanks);
-    const Word *w = FindWord(word);
-    if (!w) return "unknown word " + Quoted(word) + " (the words:" + AllWords() + ")";
+    const string name = NextWord(rest, kBlanks);
+    const Word *w = nullptr;
+    string names;  // all of them, for a message
+    for (const Word &each : kWords) {
+        if (name == each.name) w = &each;
+        names += string(" ") + each.name;
+    }
+    if (!w) return "unknown word " + Quoted(name) + " (the words:" + names + ")";
     step.action = w->action;
     step.id = w->id;
     step.value = w->value;
-    const string problem = ReadArguments(*w, rest, step);
+    string read = Quoted(name);  // the last thing read, as a message names it
+    if (w->controls || w->takes == NUMBER) {
+        const string problem = ReadNumber(*w, rest, step);
+        if (!problem.empty()) return problem;
+        read = "the number";
+    }
+    const string problem = w->takes == TEXT ? ReadText(rest, step.text) : NothingAfter(rest, read);
     if (!problem.empty()) return problem;
     return CheckArguments(*w, step);
 }
@@ -397,43 +323,25 @@ string ReadStep(const string &text, ScriptStep &step)
 bool EndsDialog(const ScriptStep &step)
 {
     if (step.action == DriverAction::CloseBox) return true;
-    if (step.action != DriverAction::Click) return false;
-    return step.id == ID_OK || step.id == ID_CANCEL;
-}
-
-// As ReadStep, and refused after endedBy, a step that ends the dialog ("" while none has).
-string ReadStepAfter(const string &text, const string &endedBy, ScriptStep &step)
-{
-    const string problem = ReadStep(text, step);
-    if (!problem.empty()) return problem;
-    if (!endedBy.empty()) return "it follows " + endedBy + ", which ends the dialog";
-    return "";
-}
-
-string Trimmed(const string &text, const char *blanks)
-{
-    const size_t first = text.find_first_not_of(blanks);
-    if (first == string::npos) return "";
-    return text.substr(first, text.find_last_not_of(blanks) + 1 - first);
+    return step.action == DriverAction::Click && (step.id == ID_OK || step.id == ID_CANCEL);
 }
 
 }  // namespace
 
 bool ParseScript(const string &script, vector<ScriptStep> &steps, string &error)
 {
-    steps.clear();
-    string endedBy;
     for (const string &part : SplitSteps(script)) {
-        const string text = Trimmed(part, kBlanks);
+        const string text = Trimmed(part);
         if (text.empty()) continue;  // an empty step, as after a last ";"
         ScriptStep step;
-        step.source = "script step " + std::to_string(steps.size() + 1) + " " + Quoted(text);
-        const string problem = ReadStepAfter(text, endedBy, step);
+        step.source = "script step " + to_string(steps.size() + 1) + " " + Quoted(text);
+        string problem = ReadStep(text, step);
+        if (problem.empty() && !steps.empty() && EndsDialog(steps.back()))
+            problem = "it follows " + steps.back().source + ", which ends the dialog";
         if (!problem.empty()) {
             error = step.source + ": " + problem;
             return false;
         }
-        if (EndsDialog(step)) endedBy = step.source;
         steps.push_back(step);
     }
     return true;
@@ -443,12 +351,13 @@ bool ParseScript(const string &script, vector<ScriptStep> &steps, string &error)
 // --json hands to the picture. Coordinates read as strtof does: inf, nan and
 // numbers beyond a float's range are kept. A UTF-8 byte-order mark and CRLF
 // line ends are read too.
-static const char kObjBlanks[] = " \t";
+const char kObjBlanks[] = " \t";
 
-// A "v X Y Z [more]" line's coordinates: "" or what is wrong with them (too
-// few numbers, or text stuck to one).
-static string ReadVertex(const char *text, Point3f &p)
+// A "v X Y Z [more]" line's coordinates into points: "" or what is wrong
+// with them (too few numbers, or text stuck to one).
+static string ReadVertex(const char *text, vector<Point3f> &points)
 {
+    Point3f p;
     for (float *c : {&p.x, &p.y, &p.z}) {
         const string word = NextWord(text, kObjBlanks);
         char *end = nullptr;
@@ -457,80 +366,46 @@ static string ReadVertex(const char *text, Point3f &p)
         const string number = word.substr(0, end - word.c_str());
         if (*end) return "unexpected " + Quoted(end) + " after the number " + Quoted(number);
     }
+    points.push_back(p);
     return "";
 }
 
-// The vertex a face's word names by its number before any "/": 1-based, or
-// counted back from the last known vertex when negative. False for none.
-static bool ReadFaceVertex(const string &word, size_t known, uint32_t &index)
+// An "f A B C ..." line into the mesh, each vertex named by its number before
+// any "/": 1-based, or counted back from the last vertex so far when negative.
+// A line that is not three or more of those is skipped.
+static void ReadFace(const char *text, ObjMesh &mesh)
 {
-    char *end = nullptr;
-    const long n = strtol(word.c_str(), &end, 10);
-    if (end == word.c_str() || n == 0) return false;
-    if (*end && *end != '/') return false;
-    const long counted = n < 0 ? static_cast<long>(known) + n : n - 1;
-    if (counted < 0 || counted >= static_cast<long>(known)) return false;
-    index = static_cast<uint32_t>(counted);
-    return true;
-}
-
-// An "f A B C ..." line's vertices; false for a line that is not three or
-// more of those known so far (it is skipped).
-static bool ReadFace(const char *text, size_t known, vector<uint32_t> &face)
-{
-    string word = NextWord(text, kObjBlanks);
-    while (!word.empty()) {
-        uint32_t index = 0;
-        if (!ReadFaceVertex(word, known, index)) return false;
-        face.push_back(index);
-        word = NextWord(text, kObjBlanks);
-    }
-    return face.size() >= 3;
-}
-
-// One line into the mesh: "" or what is wrong with it. Only the "v" and "f"
-// lines count; normals, comments and the rest are skipped.
-static string ReadObjLine(const string &line, ObjMesh &mesh)
-{
-    const char *rest = line.c_str();
-    const string kind = NextWord(rest, kObjBlanks);
-    if (kind == "v") {
-        Point3f p;
-        const string problem = ReadVertex(rest, p);
-        if (problem.empty()) mesh.points.push_back(p);
-        return problem;
-    }
+    const long known = static_cast<long>(mesh.points.size());
     vector<uint32_t> face;
-    if (kind == "f" && ReadFace(rest, mesh.points.size(), face)) mesh.faces.push_back(face);
-    return "";
-}
-
-// A line as a message quotes it, cut at 60 bytes.
-static string Shortened(const string &line)
-{
-    if (line.size() <= 60) return line;
-    return line.substr(0, 57) + "...";
-}
-
-static string WithoutBom(const string &all)
-{
-    if (all.compare(0, 3, "\xEF\xBB\xBF") != 0) return all;
-    return all.substr(3);
+    for (string word = NextWord(text, kObjBlanks); !word.empty();
+         word = NextWord(text, kObjBlanks)) {
+        char *end = nullptr;
+        const long n = strtol(word.c_str(), &end, 10);  // 0 when there is none
+        const long index = n < 0 ? known + n : n - 1;
+        if (*end && *end != '/') return;
+        if (index < 0 || index >= known) return;
+        face.push_back(static_cast<uint32_t>(index));
+    }
+    if (face.size() >= 3) mesh.faces.push_back(face);
 }
 
 bool ReadObj(const string &all, ObjMesh &mesh, string &error)
 {
-    mesh = ObjMesh();
-    std::istringstream lines(WithoutBom(all));
+    std::istringstream lines(all);
+    if (all.compare(0, 3, "\xEF\xBB\xBF") == 0) lines.ignore(3);  // the byte-order mark
     string line;
     for (int number = 1; std::getline(lines, line); ++number) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        const string problem = ReadObjLine(line, mesh);
-        if (!problem.empty()) {
-            error =
-                "line " + std::to_string(number) + ": " + problem + ": " + Quoted(Shortened(line));
-            return false;
-        }
+        // Only the "v" and "f" lines count; normals, comments and the rest are skipped.
+        const char *rest = line.c_str();
+        const string kind = NextWord(rest, kObjBlanks);
+        if (kind == "f") ReadFace(rest, mesh);
+        if (kind != "v") continue;
+        const string problem = ReadVertex(rest, mesh.points);
+        if (problem.empty()) continue;
+        if (line.size() > 60) line.replace(57, string::npos, "...");  // as a message quotes it
+        error = "line " + to_string(number) + ": " + problem + ": " + Quoted(line);
+        return false;
     }
     if (!mesh.points.empty()) return true;
     error = "holds no vertex (no line \"v X Y Z\")";
@@ -544,18 +419,12 @@ static string Shortest(float value)
     return string(text, std::to_chars(text, text + sizeof text, value).ptr);
 }
 
-// A float as "%.2f" writes it: "0.50"; "" for one the dialog never shows.
-static string Fixed2(float value)
-{
-    char text[48];
-    if (FormatFixed2(value, text, sizeof text) < 0) return "";
-    return text;
-}
-
 string ShowBound(float used, const string &typed)
 {
+    char fixed[48];  // as "%.2f" writes it: "0.50"; "" for a value the dialog never shows
+    FormatFixed2(used, fixed, sizeof fixed);
     if (typed == Shortest(used)) return typed;
-    if (!typed.empty() && typed == Fixed2(used)) return typed;
+    if (!typed.empty() && typed == fixed) return typed;
     return Shortest(used) + " (typed " + Quoted(typed) + ")";
 }
 
@@ -571,37 +440,30 @@ static string BoundText(const UsedBound &b)
 static string ChoiceText(const RunRecord &run)
 {
     if (!run.opened) return "(the dialog did not open)";
-    string bounds;
+    string bounds;  // each after ", "
     for (const UsedBound &b : run.bounds) {
-        if (!bounds.empty()) bounds += ", ";
-        bounds += BoundText(b);
+        bounds += ", " + BoundText(b);
     }
-    if (bounds.empty()) bounds = "no bound";
-    return bounds + "; " + run.operationName;
-}
-
-static bool IsFinite(const Point3f &p) { return isfinite(p.x) && isfinite(p.y) && isfinite(p.z); }
-
-// Vertices the walk may treat specially, named so that a surprising count of
-// those inside is not taken for a fault of the walk: " (2 with a non-finite
-// coordinate)", or "" for none.
-static string NonFiniteNote(const ObjMesh &mesh)
-{
-    const auto finite = std::count_if(mesh.points.begin(), mesh.points.end(), IsFinite);
-    const size_t count = mesh.points.size() - static_cast<size_t>(finite);
-    if (count == 0) return "";
-    return " (" + std::to_string(count) + " with a non-finite coordinate)";
+    if (bounds.empty()) bounds = ", no bound";
+    return bounds.substr(2) + "; " + run.operationName;
 }
 
 string SummaryLine(const RunRecord &run, const ObjMesh &mesh)
 {
     string line = "cubrik: " + ChoiceText(run) + " -> ";
     line += run.result ? "applied" : "nothing done";
-    line += "; inside: " + std::to_string(run.inside);
-    line += " of " + std::to_string(mesh.points.size()) + " vertices" + NonFiniteNote(mesh);
-    line += "; selected before: " + std::to_string(run.before);
-    line += ", after: " + std::to_string(run.selected.size());
-    line += "; result " + std::to_string(run.result);
+    line += "; inside: " + to_string(run.inside);
+    line += " of " + to_string(mesh.points.size()) + " vertices";
+    // Vertices the walk may treat specially, named so that a surprising count
+    // of those inside is not taken for a fault of the walk.
+    size_t nonFinite = 0;
+    for (const Point3f &p : mesh.points) {
+        if (!isfinite(p.x) || !isfinite(p.y) || !isfinite(p.z)) nonFinite += 1;
+    }
+    if (nonFinite) line += " (" + to_string(nonFinite) + " with a non-finite coordinate)";
+    line += "; selected before: " + to_string(run.before);
+    line += ", after: " + to_string(run.selected.size());
+    line += "; result " + to_string(run.result);
     return line;
 }
 
@@ -626,8 +488,7 @@ string RunJson(const RunRecord &run, const ObjMesh &mesh)
 {
     Json record;
     record["bounds"] = run.bounds;
-    record["operation"] = nullptr;
-    if (run.opened) record["operation"] = run.operation;
+    record["operation"] = run.opened ? Json(run.operation) : Json(nullptr);
     record["operation_name"] = run.operationName;
     record["applied"] = run.result != 0;
     record["inside"] = run.inside;

@@ -12,7 +12,7 @@
 #include "host_api/host_api.h"
 #include "standin_engine/driver_action.h"
 
-inline std::string Quoted(const std::string &text) { return "\"" + text + "\""; }
+inline std::string Quoted(const std::string &text) { return '"' + text + '"'; }
 // kBoundIds' rows (dialog/resource_ids.h) as the summary lists them: x lower, x upper, y lower...
 constexpr int kAxisByAxis[] = {0, 3, 1, 4, 2, 5};
 
@@ -43,12 +43,12 @@ struct ScriptStep {
     std::string text;
     std::string source;
 };
-// Reads "check 1009; type 1001 -0.25; mode 2; ok". False with a message
-// naming the wrong step.
+// Reads "check 1009; type 1001 -0.25; mode 2; ok" into steps (empty). False
+// with a message naming the wrong step.
 bool ParseScript(const std::string &script, std::vector<ScriptStep> &steps, std::string &error);
 
-// An OBJ file's vertices and faces (0-based). False with the reason, naming
-// the line where there is one.
+// An OBJ file's vertices and faces (0-based), read into mesh (empty). False
+// with the reason, naming the line where there is one.
 struct ObjMesh {
     std::vector<Point3f> points;
     std::vector<std::vector<uint32_t>> faces;
