@@ -46,19 +46,11 @@ static string ReadMesh(const string &path, ObjMesh &mesh)
 {
     const string named = "the mesh " + Quoted(path);
     if (IsFolder(path)) return named + " is a folder, not a file";
-    FILE *file = _wfopen(Widen(path).c_str(), L"rb");
+    std::ifstream file(Widen(path).c_str(), std::ios::binary);
     if (!file) return named + ": cannot read it: " + strerror(errno);
-    string bytes;
-    char block[65536];
-    size_t got = 0;
-    do {
-        got = fread(block, 1, sizeof block, file);
-        bytes.append(block, got);
-    } while (got > 0);
-    const bool failed = ferror(file);
-    fclose(file);
+    const string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     string error = "read error";
-    if (!failed && ReadObj(bytes, mesh, error)) return "";
+    if (!file.bad() && ReadObj(bytes, mesh, error)) return "";
     return named + ": " + error;
 }
 
