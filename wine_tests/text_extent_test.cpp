@@ -35,7 +35,7 @@ struct KnownClip {
 };
 const KnownClip KNOWN_CLIPS[] = {
     {120, 22, 3},  // ランダムに選択: 98 px in 89 px, its last character is cut
-    {120, 25, 0},  // の頂点を: 58 px in 54 px, its last character is cut
+    {120, 25, 0},  // の頂点を: 58 px in 54 px, yet drawn whole (its pixels fit)
     {144, 22, 3},  // ランダムに選択: 115 px in 113 px, its last character is cut
 };
 
