@@ -31,6 +31,8 @@ build=$(dirname "$here")/build
 arguments=("$@")
 if [ "${1-}" = --prefix ]; then
     shift
+elif [[ ${1-} == -* ]]; then
+    usage_error "unknown option '$1' (its one option is --prefix)"
 fi
 [ $# -gt 0 ] || usage_error "which program?"
 target=$1

@@ -33,7 +33,8 @@ const char kUsage[] =
   --json FILE writes the run (bounds, operation, counts, selection, mesh) as JSON.
   Exit status: 0 done; 1 the run went wrong (no window, no dialog, a step failed
   or was left over); 2 a mistake in what it was given, a run for a user on a
-  virtual display, or an output file that could not be written.
+  virtual display, or an output file that could not be written; 5 the plug-in
+  called a host function it must never call.
 )";
 
 // An option's value that is missing, or that is the next option instead.

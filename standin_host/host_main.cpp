@@ -126,8 +126,9 @@ static void Snapshot(HWND dialog, const ScriptStep &step)
         why = "GDI+ could not save the picture";
         if (SaveBitmap(dialog, path)) return;
     }
-    Fail(step.source + ": cannot write " + step.text + ": " + why);
+    Fail(step.source + ": cannot write " + step.text + ": " + why + "; the dialog is cancelled");
     g_stepFailed = true;
+    EndDialog(dialog, IDCANCEL);
 }
 
 // A script step, taken as a user would take it: its text typed through the

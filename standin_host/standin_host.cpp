@@ -132,8 +132,9 @@ string LoadPlugin(const string &path, LoadedPlugin &plugin)
     if (!plugin.module) {
         const DWORD error = GetLastError();
         // The file itself is there, so "not found" is about a DLL it imports.
-        const char *hint = error == ERROR_MOD_NOT_FOUND ? " (a DLL it imports is missing)" : "";
-        return "cannot be loaded: " + SystemMessage(error) + hint;
+        if (error == ERROR_MOD_NOT_FOUND)
+            return "cannot be loaded: a DLL it imports is missing (error 126)";
+        return "cannot be loaded: " + SystemMessage(error);
     }
     const char *missing = nullptr;
 #define FIND(name, field) missing = Find(plugin.module, #name, plugin.field, missing)
