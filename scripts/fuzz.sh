@@ -4,7 +4,7 @@
 # number, at least 1), e.g. scripts/fuzz.sh 600: builds the fuzz target in
 # build/fuzz and runs libFuzzer on it, which prints its own progress and, at
 # the end, its statistics. The corpus in build/fuzz/corpus grows from pass to
-# pass (the test run's short pass shares it); an input that fails is kept in
+# pass; an input that fails is kept in
 # build/fuzz/findings/. Ctrl-C stops the pass early. Exits 0 when nothing was
 # found, 1 when something was, 2 on a usage error, 72 (libFuzzer's) when
 # interrupted.

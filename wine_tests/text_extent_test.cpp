@@ -25,9 +25,9 @@
 namespace {
 
 // The texts that do not fit at one scale, as measured under Wine with the
-// fonts above; the template cannot change. Each one the user guide names,
-// with its scale: a row that fits again fails the test until it and the
-// guide's line go.
+// fonts above; the template cannot change. The README names each, and the
+// user guide the one whose pixels are cut: a row that fits again fails the
+// test until it and their lines go.
 struct KnownClip {
     int dpi;
     size_t position;  // the control's place in the template, from 1
