@@ -11,6 +11,7 @@ down for large buffers slows both alike. A figure whose runs were left out
 (--benchmark_filter) gets no verdict. Exits 0 when every figure is on
 target, 1 on a miss, 2 when a run failed.
 """
+import argparse
 import collections
 import json
 import math
@@ -79,4 +80,6 @@ def main(path):
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1]))
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[1])
+    parser.add_argument("file", metavar="FILE")
+    sys.exit(main(parser.parse_args().file))

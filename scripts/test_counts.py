@@ -8,6 +8,7 @@ CTest's JUnit XML (*.xml) and GoogleTest's JSON (*.json). A step that failed
 but counted no failed test (a failed build, say) counts as one failure, and
 so does a step that left no status. Exits 1 when anything failed.
 """
+import argparse
 import collections
 import json
 import pathlib
@@ -82,4 +83,6 @@ def main(folders):
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1:]))
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[1])
+    parser.add_argument("folders", metavar="STEP_FOLDER", nargs="+")
+    sys.exit(main(parser.parse_args().folders))
