@@ -18,4 +18,4 @@ cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz --target number_text_fuzz -j2
 mkdir -p build/fuzz/corpus build/fuzz/findings
 exec build/fuzz/numbers/number_text_fuzz build/fuzz/corpus -max_total_time="$1" -max_len=64 \
-    -print_final_stats=1 -artifact_prefix=build/fuzz/findings/ -error_exitcode=1
+    -print_final_stats=1 -artifact_prefix=build/fuzz/findings/ -error_exitcode=1 -timeout_exitcode=1

@@ -110,7 +110,7 @@ failed() {
 
 # The prefix, made once under a lock: quiet when it goes well, and marked as
 # made only when every step went well.
-made=$WINEPREFIX/.cubrik-prefix-4
+made=$WINEPREFIX/.cubrik-prefix-5
 if [ ! -f "$made" ]; then
     mkdir -p "$(dirname "$WINEPREFIX")"
     (
@@ -157,7 +157,7 @@ set_dpi() {
 # put back, and the server it started ended.
 after_run() {
     if [ -n "$dpi" ]; then
-        set_dpi 96
+        set_dpi 96 || true
     fi
     if [ $own_server -eq 1 ]; then
         timeout 20 wineserver -w || true

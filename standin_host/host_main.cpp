@@ -120,11 +120,12 @@ static void Snapshot(HWND dialog, const ScriptStep &step)
 {
     const wstring path = Widen(step.text);
     FILE *file = _wfopen(path.c_str(), L"wb");
-    string why = strerror(errno);
+    string why = "GDI+ could not save the picture";
+    if (!file) why = strerror(errno);
     if (file) {
         fclose(file);
-        why = "GDI+ could not save the picture";
         if (SaveBitmap(dialog, path)) return;
+        _wremove(path.c_str());  // no empty picture left behind
     }
     Fail(step.source + ": cannot write " + step.text + ": " + why + "; the dialog is cancelled");
     g_stepFailed = true;
@@ -268,9 +269,10 @@ static string Prepare(const HostOptions &o, Inputs &in)
     if (o.hasScript) error = DriverSteps(o.script, in.steps);
     if (error.empty()) error = ReadMesh(o.mesh, in.mesh);
     if (!error.empty()) return error;
-    error = "is a folder, not a file";
-    if (!IsFolder(o.plugin)) error = LoadPlugin(o.plugin, in.plugin);
-    if (!error.empty()) return "the plug-in " + Quoted(o.plugin) + " " + error;
+    const string named = "the plug-in " + Quoted(o.plugin);
+    if (IsFolder(o.plugin)) return named + " is a folder, not a file";
+    error = LoadPlugin(o.plugin, in.plugin);
+    if (!error.empty()) return named + " " + error;
     error = WriteOutput("--selection-out", o.selectionOut, "");
     if (error.empty()) error = WriteOutput("--json", o.json, "");
     return error;

@@ -32,7 +32,8 @@ struct LoadedPlugin {
 };
 #undef CUBRIK_FIELD
 
-// Fills plugin (empty until then, and again when it fails) from the DLL at
+// Fills plugin, which the caller passes empty and which stays so when
+// loading fails, from the DLL at
 // path (UTF-8), after reading the file's header so that a missing file, a
 // file that is no DLL and a DLL of the other bitness are told apart: "" on
 // success, else what follows the file's name in a message ("does not exist",
